@@ -1,0 +1,27 @@
+# The two commands of the README: `make run` and `make test`. Both install
+# whatever is missing, build, and create the project's Wine prefix.
+BUILD ?= build
+TOOLCHAIN = cmake/toolchain-i686-mingw32.cmake
+
+.PHONY: all setup build prefix run test bench dist clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) >/dev/null
+	@cmake --build $(BUILD) -j2
+
+prefix: build
+	@scripts/wineprefix.sh $(abspath $(BUILD))/wineprefix
+
+run: prefix
+	@scripts/run.sh $(FILES)
+
+test: prefix
+	@scripts/test.sh
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Creates the project's Wine prefix (no prompts) and sets it up for the
+# program: Japanese fonts for the dialog fonts, unmanaged windows (no 2 s wait
+# on every hide under a bare X server), no sound device messages.
+# Usage: wineprefix.sh [PREFIX]
+set -e
+. "$(dirname "$0")/wine-env.sh"
+[ -n "$1" ] && WINEPREFIX="$1" && export WINEPREFIX
+
+stamp="$WINEPREFIX/.mirtavolen-ready-2"
+[ -f "$stamp" ] && exit 0
+
+echo "wineprefix: creating $WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+
+# One registry import, written as UTF-16 so the Japanese font names survive.
+reg="$WINEPREFIX/mirtavolen.reg"
+printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' \
+    '"ＭＳ ゴシック"="IPAGothic"' \
+    '"MS UI Gothic"="IPAPGothic"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
+    '"Managed"="N"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Drivers]' \
+    '"Audio"=""' '' |
+    { printf '\377\376'; iconv -f UTF-8 -t UTF-16LE; } > "$reg"
+wine regedit /S "$reg"
+wineserver -w
+touch "$stamp"

@@ -1,0 +1,276 @@
+#include "testutil.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+
+std::string ExeDir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string TestDir()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "none";
+    for (char& c : name)
+        if (c == '/' || c == '\\')
+            c = '_';
+    std::string root = ExeDir() + "work";
+    CreateDirectoryA(root.c_str(), NULL);
+    std::string dir = root + "\\" + name;
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir;
+}
+
+bool WriteBytes(const std::string& path, const Bytes& data)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < data.size()) {
+        DWORD part = (DWORD)std::min<size_t>(data.size() - done, 1 << 20);
+        DWORD written = 0;
+        ok = WriteFile(h, data.data() + done, part, &written, NULL) && written == part;
+        done += part;
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+    return WriteBytes(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes ReadBytes(const std::string& path)
+{
+    Bytes data;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return data;
+    unsigned char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, NULL) && got > 0)
+        data.insert(data.end(), buf, buf + got);
+    CloseHandle(h);
+    return data;
+}
+
+std::string ReadText(const std::string& path)
+{
+    Bytes b = ReadBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Bytes RandomBytes(size_t count, unsigned seed)
+{
+    Bytes data(count);
+    unsigned x = seed * 2654435761u + 12345u;
+    for (size_t i = 0; i < count; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        data[i] = (unsigned char)(x >> 11);
+    }
+    return data;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024];
+    int n = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, n > 0 ? n : 0);
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+void PostClick(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+void SetCheck(HWND dialog, int id, bool checked)
+{
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+// ---- DialogDriver ----
+
+static DialogDriver* ActiveDriver = NULL;
+
+DialogDriver::DialogDriver(DWORD timeoutMs)
+    : next_(0), done_(0), timer_(0), deadline_(GetTickCount() + timeoutMs), last_(NULL),
+      timedOut_(false)
+{
+    ActiveDriver = this;
+    timer_ = SetTimer(NULL, 0, 20, Tick);
+}
+
+DialogDriver::~DialogDriver()
+{
+    KillTimer(NULL, timer_);
+    ActiveDriver = NULL;
+    EXPECT_FALSE(timedOut_) << "a dialog was still open when the driver timed out";
+    EXPECT_EQ(next_, steps_.size()) << "not every expected dialog appeared";
+}
+
+DialogDriver& DialogDriver::Then(int controlId, Action action)
+{
+    Step step = { controlId, action };
+    steps_.push_back(step);
+    return *this;
+}
+
+static BOOL CALLBACK CollectDialog(HWND window, LPARAM param)
+{
+    char cls[16];
+    if (GetClassNameA(window, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0
+        && IsWindowVisible(window) && IsWindowEnabled(window))
+        ((std::vector<HWND>*)param)->push_back(window);
+    return TRUE;
+}
+
+void DialogDriver::EndAllDialogs()
+{
+    std::vector<HWND> open;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, (LPARAM)&open);
+    for (HWND dialog : open)
+        EndDialog(dialog, 2);
+}
+
+void DialogDriver::Poll()
+{
+    if ((LONG)(GetTickCount() - deadline_) > 0) {
+        std::vector<HWND> open;
+        EnumThreadWindows(GetCurrentThreadId(), CollectDialog, (LPARAM)&open);
+        if (!open.empty()) {
+            timedOut_ = true;
+            EndAllDialogs();
+        }
+        return;
+    }
+    if (last_ != NULL && IsWindow(last_) && IsWindowVisible(last_))
+        return;  // the dialog handled last is still closing
+    last_ = NULL;
+    if (next_ >= steps_.size())
+        return;
+    std::vector<HWND> open;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, (LPARAM)&open);
+    for (HWND dialog : open) {
+        if (GetDlgItem(dialog, steps_[next_].controlId) == NULL)
+            continue;
+        Step step = steps_[next_++];
+        last_ = dialog;
+        ++done_;
+        step.action(dialog);
+        return;
+    }
+}
+
+void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (ActiveDriver != NULL)
+        ActiveDriver->Poll();
+}
+
+// ---- ProgressWindow ----
+
+static std::vector<int> BarPositions;
+static WNDPROC BarProc = NULL;
+static ProgressWindow* ActiveProgress = NULL;
+
+static LRESULT CALLBACK RecordingBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT r = CallWindowProcA(BarProc, bar, msg, wp, lp);
+    if (msg == PBM_SETPOS) {
+        BarPositions.push_back((int)wp);
+        if (ActiveProgress != NULL && ActiveProgress->onPosition)
+            ActiveProgress->onPosition((int)wp);
+    }
+    return r;
+}
+
+static INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
+{
+    return msg == WM_INITDIALOG;
+}
+
+ProgressWindow::ProgressWindow()
+{
+    INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES };
+    InitCommonControlsEx(&icc);
+    dialog_ = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_PROGRESS), NULL,
+                                 PlainDialogProc, 0);
+    BarPositions.clear();
+    HWND bar = GetDlgItem(dialog_, IDC_PROG_BAR);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    BarProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)RecordingBarProc);
+    ActiveProgress = this;
+}
+
+ProgressWindow::~ProgressWindow()
+{
+    ActiveProgress = NULL;
+    if (dialog_ != NULL)
+        DestroyWindow(dialog_);
+}
+
+const std::vector<int>& ProgressWindow::Positions() const
+{
+    return BarPositions;
+}
+
+void ProgressWindow::ClearPositions()
+{
+    BarPositions.clear();
+}

@@ -1,0 +1,86 @@
+// Helpers shared by the test programs: scratch directories, file bytes,
+// and driving modal dialogs from inside the process.
+#ifndef MIRTAVOLEN_TESTS_TESTUTIL_H
+#define MIRTAVOLEN_TESTS_TESTUTIL_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+typedef std::vector<unsigned char> Bytes;
+
+// Directory of the running test program, ending in a backslash.
+std::string ExeDir();
+
+// A fresh, empty directory for the current test (no trailing backslash).
+std::string TestDir();
+
+// Deletes a directory and everything below it.
+void RemoveTree(const std::string& path);
+
+bool WriteBytes(const std::string& path, const Bytes& data);
+bool WriteText(const std::string& path, const std::string& text);
+Bytes ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+bool FileExists(const std::string& path);
+// Pseudo-random bytes, reproducible from the seed.
+Bytes RandomBytes(size_t count, unsigned seed);
+
+// Text of a dialog control or window.
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+
+// Answers the modal dialogs that a piece of code opens, one step per
+// dialog in the order they appear. A step waits for an enabled, visible
+// dialog of this thread that has the control `controlId`, then runs its
+// action once. Dialogs still open when the time is up are ended with
+// result 2 and the test fails, so a broken test cannot hang.
+class DialogDriver {
+public:
+    typedef std::function<void(HWND)> Action;
+    explicit DialogDriver(DWORD timeoutMs = 15000);
+    ~DialogDriver();
+    DialogDriver& Then(int controlId, Action action);
+    // Number of steps whose action has run.
+    int Done() const { return done_; }
+    // Ends every open dialog of the thread (the watchdog's last resort).
+    static void EndAllDialogs();
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void Poll();
+    struct Step { int controlId; Action action; };
+    std::vector<Step> steps_;
+    size_t next_;
+    int done_;
+    UINT_PTR timer_;
+    DWORD deadline_;
+    HWND last_;
+    bool timedOut_;
+};
+
+// Posts a click to a dialog button (runs once the dialog's loop picks it up).
+void PostClick(HWND dialog, int id);
+void SetCheck(HWND dialog, int id, bool checked);
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+
+// A modeless progress dialog from template 2001 whose bar positions are
+// recorded, for calling the file procedures directly.
+class ProgressWindow {
+public:
+    ProgressWindow();
+    ~ProgressWindow();
+    HWND hwnd() const { return dialog_; }
+    const std::vector<int>& Positions() const;
+    void ClearPositions();
+    // Called after every position the bar receives (may set CancelFlag).
+    std::function<void(int)> onPosition;
+
+private:
+    HWND dialog_;
+};
+
+#endif
