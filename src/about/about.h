@@ -1,0 +1,33 @@
+// The about box: icon, version, copyright, author and a link, sliding in
+// and out where the system can animate windows.
+#ifndef MIRTAVOLEN_ABOUT_ABOUT_H
+#define MIRTAVOLEN_ABOUT_ABOUT_H
+
+#include <windows.h>
+
+class HyperLink;
+
+// Animation of the box, stored by ShowAboutBox for the dialog procedure.
+extern DWORD AboutAnimTime;
+extern DWORD AboutOpenFlags;
+extern DWORD AboutCloseFlags;
+
+// -1 when time, openFlags or closeFlags is 0 (nothing shown); otherwise the
+// result of the modal dialog (1 after a normal close, -1 when it could not
+// be created).
+int ShowAboutBox(HINSTANCE instance, HWND owner, DWORD time, DWORD openFlags, DWORD closeFlags);
+
+// AnimateWindow looked up in user32.dll on every call; 0 when missing.
+int AnimateWindowIfAvailable(HWND window, DWORD time, DWORD flags);
+
+// Dialog procedure of template 9999.
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A tooltip window owned by owner; null when owner is null or creation fails.
+HWND CreateTooltipWindow(HWND owner);
+
+// The brush of the first link, among the HyperLink pointers that follow
+// control up to a null pointer, whose control is control; null if none.
+HBRUSH CtlColorHyperLinks(HDC dc, HWND control, ...);
+
+#endif

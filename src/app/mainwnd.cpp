@@ -1,0 +1,5 @@
+#include "app/mainwnd.h"
+
+HINSTANCE AppInstance = NULL;
+HWND MainWindow = NULL;
+const char MainWindowClass[] = "MirtavolenClass";

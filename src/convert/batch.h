@@ -1,0 +1,28 @@
+// A batch: every row or the selected rows, converted one after the other
+// inside the modal progress dialog.
+#ifndef MIRTAVOLEN_CONVERT_BATCH_H
+#define MIRTAVOLEN_CONVERT_BATCH_H
+
+#include <windows.h>
+
+#include "joblist/joblabel.h"
+
+// 1: all rows; 0: the selected rows.
+extern int BatchMode;
+// Set when the progress dialog opens; the first paint clears it and runs
+// the batch.
+extern int BatchStartPending;
+// The overwrite answer in force during the batch.
+extern OverwritePolicy BatchPolicy;
+
+// Starts a batch over all rows (allRows 1) or the selected rows, owned by
+// owner; returns when it has ended.
+void StartBatch(HWND owner, int allRows);
+
+// Dialog procedure of template 2001.
+INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the rows of the batch; called from the dialog's first paint.
+void RunBatch(HWND progressDlg);
+
+#endif

@@ -1,0 +1,39 @@
+// A job is one row of the job list view: its three texts are the whole
+// record. These read and write a row's columns through the list view.
+#ifndef MIRTAVOLEN_JOBLIST_JOBROW_H
+#define MIRTAVOLEN_JOBLIST_JOBROW_H
+
+#include <windows.h>
+
+#include "joblist/joblabel.h"
+
+enum JobColumn {
+    ColSrcFile = 0,
+    ColDestFile = 1,
+    ColTypeLabel = 2
+};
+
+struct JobRow {
+    char SrcFile[MAX_PATH];
+    char DestFile[MAX_PATH];
+    char TypeLabel[LabelSize];
+};
+
+// Reads a column's text into buffer (size bytes, cut by the list view to
+// fit). Returns the length read.
+int ReadJobColumn(HWND list, int row, int column, char* buffer, int size);
+
+// Writes a column's text. Returns 1 when the list view took it.
+int WriteJobColumn(HWND list, int row, int column, const char* text);
+
+// Reads all three columns of a row.
+void ReadJobRow(HWND list, int row, JobRow* job);
+
+// Clears the selected and focused states of a row.
+void ClearRowSelection(HWND list, int row);
+
+// Index of the first selected row at or after start + 1 (start -1: from
+// the top), or -1.
+int NextSelectedRow(HWND list, int start);
+
+#endif

@@ -1,0 +1,4 @@
+#include "joblist/listview.h"
+
+HWND JobListView = NULL;
+WNDPROC PrevListViewProc = NULL;

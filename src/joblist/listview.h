@@ -1,0 +1,56 @@
+// The job list view: the only store of jobs, one owner-drawn row per file.
+#ifndef MIRTAVOLEN_JOBLIST_LISTVIEW_H
+#define MIRTAVOLEN_JOBLIST_LISTVIEW_H
+
+#include <windows.h>
+
+// The list view (control 3000) and its own window procedure, put back when
+// the main window closes.
+extern HWND JobListView;
+extern WNDPROC PrevListViewProc;
+
+// Row colours (0x00BBGGRR).
+const COLORREF RowColorEven = 0x00E8E0FF;
+const COLORREF RowColorOdd = 0x00FFE8E0;
+const COLORREF RowColorHighlight = 0x00C0F0FF;
+
+// Creates the list, its columns and its subclass, then adds the files of
+// the command line.
+void CreateJobListView(HWND mainWindow);
+
+// Every row is as high as a small icon plus one pixel.
+void MeasureJobRow(MEASUREITEMSTRUCT* item);
+
+// Draws one row in its colour, with its texts.
+void DrawJobRow(HWND list, const DRAWITEMSTRUCT* item);
+
+// Adds a file as a row at index (-1: at the end) with the item defaults.
+// 1: added or already listed; 0: refused (folder, missing, unresolvable,
+// or a path that does not fit).
+int AddJobRow(HWND list, const char* path, int index);
+
+// 1 when a row's SrcFile equals path (case-sensitive), 0 otherwise.
+int FindJobRow(HWND list, const char* path);
+
+// Adds the files chosen in the Open dialog. 1 after the dialog was
+// confirmed, 0 when it was cancelled or failed.
+int AddFilesFromOpenDialog(HWND list);
+
+// Runs the Open dialog (multiple choice). -2: buffer missing or below 260
+// bytes; -1: cancelled or failed; otherwise the chosen filter index, with
+// *nameOffset the offset of the first file name in buffer.
+int ShowOpenFileDialog(HWND owner, char* buffer, int size, WORD* nameOffset,
+                       const char* filter, int filterIndex);
+
+// Deletes the selected rows and selects the row that took the place of the
+// first one (or the new last row). Returns 1.
+int DeleteSelectedRows(HWND list);
+
+// Selects every row; the focus goes to the last.
+void SelectAllRows(HWND list);
+
+// Gives a row the type of command 1023 to 1026; the password type asks for
+// the password unless the same password was asked to be used.
+void SetRowType(HWND list, int row, int command);
+
+#endif
