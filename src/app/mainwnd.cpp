@@ -1,5 +1,277 @@
 #include "app/mainwnd.h"
 
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include "convert/batch.h"
+#include "dialogs/prompts.h"
+#include "joblist/jobrow.h"
+#include "joblist/listview.h"
+#include "res/resource.h"
+#include "support/paths.h"
+#include "support/settings.h"
+#include "support/text.h"
+
 HINSTANCE AppInstance = NULL;
 HWND MainWindow = NULL;
 const char MainWindowClass[] = "MirtavolenClass";
+
+namespace {
+
+const int ItemPopupPosition = 1;
+const int HelpPopupPosition = 3;
+const char HelpChmName[] = "Mirtavolen.chm";
+const char HelpTxtName[] = "Mirtavolen.txt";
+
+// Entries that need rows, and entries that need a selection.
+const UINT NeedRows[] = { IDM_ITEM_CONVERTALL, IDM_ITEM_SELECTALL };
+const UINT NeedSelection[] = { IDM_ITEM_CONVERTSEL, IDM_FILE_DELETE, IDM_ITEM_SETTINGS,
+                               IDM_ITEM_TYPEINVERT, IDM_ITEM_TYPEREVERSE,
+                               IDM_ITEM_TYPEPASSWORD, IDM_ITEM_TYPENONE };
+
+// A file beside the executable, in a 260-byte buffer; 0 if it does not fit.
+int HelpFilePath(char* path, const char* name)
+{
+    return GetModuleDir(path, 1) > 0 && AppendText(path, MAX_PATH, name);
+}
+
+int HelpFileExists(const char* name)
+{
+    char path[MAX_PATH];
+    return HelpFilePath(path, name) && PathExists(path);
+}
+
+void OpenHelpFile(HWND window, const char* name)
+{
+    char path[MAX_PATH];
+    if (HelpFilePath(path, name))
+        ShellExecuteA(window, NULL, path, NULL, NULL, SW_SHOWNORMAL);
+}
+
+void EnableEntry(HMENU popup, UINT id, int enabled)
+{
+    EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void ShowItemPopup(HWND owner, int x, int y)
+{
+    HMENU popup = GetSubMenu(GetMenu(owner), ItemPopupPosition);
+    if (popup != NULL)
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, owner, NULL);
+}
+
+void SetSelectedRowsType(UINT command)
+{
+    for (int row = NextSelectedRow(JobListView, -1); row != -1;
+         row = NextSelectedRow(JobListView, row))
+        SetRowType(JobListView, row, (int)command);
+    SamePasswordFlag = 0;
+}
+
+void EditOverwriteDefault(HWND window)
+{
+    INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OVERWRITE), window,
+                                     OverwriteDlgProc, 0);
+    if (result == IDOK)
+        ItemDefaults.DefPolicy = BatchPolicy;
+}
+
+void CloseMainWindow(HWND window)
+{
+    SaveSettings();
+    if (JobListView != NULL) {
+        SetWindowLongPtrA(JobListView, GWLP_WNDPROC, (LONG_PTR)PrevListViewProc);
+        DestroyWindow(JobListView);
+    }
+    DestroyWindow(window);
+}
+
+}  // namespace
+
+int RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.style = CS_BYTEALIGNWINDOW | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    wc.lpszClassName = MainWindowClass;
+    return RegisterClassExA(&wc) != 0 ? 1 : 0;
+}
+
+int CreateMainWindow(HINSTANCE instance, int showCommand)
+{
+    AppInstance = instance;
+    char title[64] = "";
+    LoadStringA(instance, IDS_APP_TITLE, title, sizeof title);
+    HWND window = CreateWindowExA(0, MainWindowClass, title, WS_OVERLAPPEDWINDOW,
+                                  AppSettings.WindowPosLeft, AppSettings.WindowPosTop,
+                                  AppSettings.WindowWidth, AppSettings.WindowHeight,
+                                  NULL, NULL, instance, NULL);
+    if (window == NULL)
+        return 0;
+    MainWindow = window;
+    ShowWindow(window, AppSettings.Maximized ? SW_SHOWMAXIMIZED : showCommand);
+    UpdateWindow(window);
+    return 1;
+}
+
+int RunMirtavolen(HINSTANCE instance, int showCommand)
+{
+    if (!RegisterMainWindowClass(instance))
+        return 0;
+    LoadSettings();
+    INITCOMMONCONTROLSEX controls = { sizeof controls,
+                                      ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES };
+    InitCommonControlsEx(&controls);
+    if (!CreateMainWindow(instance, showCommand))
+        return 0;
+
+    HACCEL accelerators = LoadAcceleratorsA(AppInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    MSG msg;
+    msg.wParam = 0;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        if (accelerators != NULL && TranslateAcceleratorA(MainWindow, accelerators, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        DragAcceptFiles(window, TRUE);
+        CreateJobListView(window);
+        return 0;
+    case WM_SIZE:
+        MoveWindow(JobListView, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(JobListView);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ERASEBKGND:
+        return 0;  // the list covers the whole client area
+    case WM_CLOSE:
+        CloseMainWindow(window);
+        return 0;
+    case WM_DESTROY:
+        if (window == MainWindow)
+            MainWindow = NULL;
+        JobListView = NULL;
+        PostQuitMessage(0);
+        return 0;
+    case WM_DRAWITEM:
+        if (wParam != IDC_JOBLIST)
+            return DefWindowProcA(window, message, wParam, lParam);
+        DrawJobRow(((DRAWITEMSTRUCT*)lParam)->hwndItem, (DRAWITEMSTRUCT*)lParam);
+        return TRUE;
+    case WM_MEASUREITEM:
+        if (wParam != IDC_JOBLIST)
+            return DefWindowProcA(window, message, wParam, lParam);
+        MeasureJobRow((MEASUREITEMSTRUCT*)lParam);
+        return TRUE;
+    case WM_NOTIFY:
+        if (OnNotify(window, (const NMHDR*)lParam) == 0)
+            return 0;
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_COMMAND:
+        if (OnCommand(window, wParam) == 0)
+            return 0;
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(window, (HMENU)wParam);
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(window, (HDROP)wParam);
+        SamePasswordFlag = 0;
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int OnCommand(HWND window, WPARAM wParam)
+{
+    UINT command = LOWORD(wParam);
+    switch (command) {
+    case IDM_FILE_ADD:          AddFilesFromOpenDialog(JobListView); SamePasswordFlag = 0; return 0;
+    case IDM_FILE_DELETE:       DeleteSelectedRows(JobListView); return 0;
+    case IDM_FILE_EXIT:         SendMessageA(window, WM_CLOSE, 0, 0); return 0;
+    case IDM_ITEM_CONVERTALL:   StartBatch(window, 1); return 0;
+    case IDM_ITEM_CONVERTSEL:   StartBatch(window, 0); return 0;
+    case IDM_ITEM_TYPEINVERT:
+    case IDM_ITEM_TYPEREVERSE:
+    case IDM_ITEM_TYPEPASSWORD:
+    case IDM_ITEM_TYPENONE:     SetSelectedRowsType(command); return 0;
+    case IDM_ITEM_SELECTALL:    SelectAllRows(JobListView); return 0;
+    case IDM_SET_OVERWRITE:     EditOverwriteDefault(window); return 0;
+    case IDM_HELP_CHM:          OpenHelpFile(window, HelpChmName); return 0;
+    case IDM_HELP_TXT:          OpenHelpFile(window, HelpTxtName); return 0;
+    default:                    return 1;
+    }
+}
+
+int OnNotify(HWND window, const NMHDR* header)
+{
+    switch (header->code) {
+    case NM_RCLICK: {
+        POINT at;
+        GetCursorPos(&at);
+        ShowItemPopup(window, at.x, at.y);
+        return 0;
+    }
+    case NM_DBLCLK:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+void OnInitMenuPopup(HWND window, HMENU popup)
+{
+    int rows = (int)SendMessageA(JobListView, LVM_GETITEMCOUNT, 0, 0);
+    for (UINT id : NeedRows)
+        EnableEntry(popup, id, rows > 0);
+    int selection = rows > 0 && NextSelectedRow(JobListView, -1) != -1;
+    for (UINT id : NeedSelection)
+        EnableEntry(popup, id, selection);
+
+    HMENU help = GetSubMenu(GetMenu(window), HelpPopupPosition);
+    if (help != NULL) {
+        EnableEntry(help, IDM_HELP_CHM, HelpFileExists(HelpChmName));
+        EnableEntry(help, IDM_HELP_TXT, HelpFileExists(HelpTxtName));
+    }
+}
+
+void OnDropFiles(HWND, HDROP drop)
+{
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // A name that does not fit 259 bytes would arrive cut short.
+        if (DragQueryFileA(drop, i, NULL, 0) >= MAX_PATH)
+            continue;
+        char name[MAX_PATH];
+        if (DragQueryFileA(drop, i, name, MAX_PATH) > 0)
+            AddJobRow(JobListView, name, -1);
+    }
+    DragFinish(drop);
+}
+
+LRESULT CALLBACK JobListSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN && wParam == VK_APPS) {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        ShowItemPopup(GetParent(window), rect.left, rect.top);
+        return 0;
+    }
+    return CallWindowProcA(PrevListViewProc, window, message, wParam, lParam);
+}

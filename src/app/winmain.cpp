@@ -2,7 +2,9 @@
 // the tests link as well.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "app/mainwnd.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
-    return 0;
+    return RunMirtavolen(instance, showCommand);
 }

@@ -6,9 +6,10 @@
 /* 1: version information */
 #define IDV_VERSION            1
 
-/* 100: main window menu bar and shortcuts */
+/* 100: main window menu bar, shortcuts and title */
 #define IDR_MAINMENU           100
 #define IDR_ACCELERATORS       102
+#define IDS_APP_TITLE          103
 
 /* 1010: File menu */
 #define IDM_FILE_ADD           1010
@@ -64,9 +65,14 @@
 #define IDC_OVER_YES           2080
 #define IDC_OVER_NO            2081
 #define IDC_OVER_KEEP          2082
+#define IDS_OVER_KEEP_MAIN     2083  /* check-box text when owned by the main window */
 
-/* 3000: job list view (a control id, not a resource) */
+/* 3000: job list view (3000 is its control id) */
 #define IDC_JOBLIST            3000
+#define IDS_COL_SRCFILE        3001
+#define IDS_COL_DESTFILE       3002
+#define IDS_COL_TYPE           3003
+#define IDS_FILTER_ALL         3004
 
 /* 4000: artwork */
 #define IDI_APP                4000

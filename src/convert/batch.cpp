@@ -1,0 +1,75 @@
+#include "convert/batch.h"
+
+#include <commctrl.h>
+
+#include "app/mainwnd.h"
+#include "convert/fileconv.h"
+#include "convert/rowconv.h"
+#include "joblist/jobrow.h"
+#include "joblist/listview.h"
+#include "res/resource.h"
+#include "support/placement.h"
+#include "support/settings.h"
+
+int BatchMode = 0;
+int BatchStartPending = 0;
+OverwritePolicy BatchPolicy = 0;
+
+void StartBatch(HWND owner, int allRows)
+{
+    BatchMode = allRows ? 1 : 0;
+    BatchPolicy = ItemDefaults.DefPolicy;  // answers of earlier batches are forgotten
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressDlgProc, 0);
+}
+
+INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitCommonControls();
+        SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        CenterWindowInWorkArea(dialog, GetParent(dialog));
+        BatchStartPending = 1;
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) != IDCANCEL)
+            return FALSE;
+        CancelFlag = 1;
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    case WM_PAINT:
+        // The batch runs inside the first paint, once the dialog is on the
+        // screen; the drains paint it meanwhile through the default handling.
+        if (!BatchStartPending)
+            return FALSE;
+        BatchStartPending = 0;
+        CancelFlag = 0;
+        RunBatch(dialog);
+        EndDialog(dialog, IDOK);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void RunBatch(HWND progressDlg)
+{
+    HWND list = JobListView;
+    if (BatchMode) {
+        // A converted row leaves the list, so the index only moves past
+        // rows that stay.
+        int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+        int row = 0;
+        for (int turn = 0; turn < count && !CancelFlag; ++turn) {
+            if (!ConvertRow(list, row, progressDlg))
+                ++row;
+            DrainMessageQueue();
+        }
+        return;
+    }
+    for (int row = NextSelectedRow(list, -1); row != -1 && !CancelFlag;
+         row = NextSelectedRow(list, -1)) {
+        ConvertRow(list, row, progressDlg);
+        DrainMessageQueue();
+    }
+}

@@ -1,0 +1,117 @@
+#include "dialogs/prompts.h"
+
+#include <string.h>
+
+#include "app/mainwnd.h"
+#include "convert/batch.h"
+#include "res/resource.h"
+#include "support/placement.h"
+#include "support/settings.h"
+#include "support/text.h"
+
+char LastPassword[64] = "";
+char PasswordPromptText[33] = "";
+int PasswordPrefill = 0;
+int SamePasswordFlag = 0;
+
+// Longest password the prompt takes, in bytes.
+static const size_t PasswordMaxBytes = sizeof PasswordPromptText - 1;
+
+static void UpdatePasswordOk(HWND dialog)
+{
+    int hasText = GetWindowTextLengthA(GetDlgItem(dialog, IDC_PASS_EDIT)) > 0;
+    EnableWindow(GetDlgItem(dialog, IDOK), hasText);
+}
+
+static void InitPasswordDialog(HWND dialog)
+{
+    EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+    SendDlgItemMessageA(dialog, IDC_PASS_EDIT, EM_LIMITTEXT, 32, 0);
+    // A row's password can be longer than the prompt holds (from a hand-
+    // edited default); it is cut after the last whole character that fits.
+    if (PasswordPrefill)
+        CopyTextCut(PasswordPromptText, PasswordMaxBytes, LastPassword);
+    if (PasswordPromptText[0] != '\0') {
+        SetDlgItemTextA(dialog, IDC_PASS_EDIT, PasswordPromptText);
+        UpdatePasswordOk(dialog);
+    }
+    CenterWindowInWorkArea(dialog, GetParent(dialog));
+}
+
+static void ConfirmPassword(HWND dialog)
+{
+    // The edit counts its limit in characters; the password is kept to 32
+    // bytes, never split inside a double-byte character.
+    char typed[MAX_PATH];
+    GetDlgItemTextA(dialog, IDC_PASS_EDIT, typed, sizeof typed);
+    CopyTextCut(PasswordPromptText, PasswordMaxBytes, typed);
+    memcpy(LastPassword, PasswordPromptText, strlen(PasswordPromptText) + 1);
+    SamePasswordFlag = IsDlgButtonChecked(dialog, IDC_PASS_SAME) == BST_CHECKED ? 1 : 0;
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK PasswordDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitPasswordDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_PASS_EDIT:
+            if (HIWORD(wParam) != EN_CHANGE)
+                return FALSE;
+            UpdatePasswordOk(dialog);
+            return TRUE;
+        case IDOK:
+            ConfirmPassword(dialog);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+static void InitOverwriteDialog(HWND dialog)
+{
+    OverwritePolicy preset = ItemDefaults.DefPolicy;
+    CheckDlgButton(dialog, PolicyOverwrites(preset) ? IDC_OVER_YES : IDC_OVER_NO, BST_CHECKED);
+    if (GetParent(dialog) == MainWindow && MainWindow != NULL) {
+        char text[64];
+        if (LoadStringA(AppInstance, IDS_OVER_KEEP_MAIN, text, sizeof text) > 0)
+            SetDlgItemTextA(dialog, IDC_OVER_KEEP, text);
+    }
+    if ((preset >> 16) != 0)
+        CheckDlgButton(dialog, IDC_OVER_KEEP, BST_CHECKED);
+    CenterWindowInWorkArea(dialog, GetParent(dialog));
+}
+
+INT_PTR CALLBACK OverwriteDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitOverwriteDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            BatchPolicy = MakeOverwritePolicy(
+                IsDlgButtonChecked(dialog, IDC_OVER_KEEP) == BST_CHECKED ? 1 : 0,
+                IsDlgButtonChecked(dialog, IDC_OVER_YES) == BST_CHECKED ? 1 : 0);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
