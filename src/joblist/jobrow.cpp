@@ -2,17 +2,29 @@
 
 #include <commctrl.h>
 
+#include "support/text.h"
+
 int ReadJobColumn(HWND list, int row, int column, char* buffer, int size)
 {
     if (size <= 0)
         return 0;
     buffer[0] = '\0';
+    // The list view may count the limit in characters, not bytes (Wine's
+    // does), so a double-byte text can come back twice as long: read into
+    // room for that, then keep what fits without splitting a character.
+    const int RoomMax = 2 * 1024 + 2;
+    char text[RoomMax];
+    int room = size <= 1024 ? 2 * size + 2 : RoomMax;
+    int limit = size <= 1024 ? size : 1024;
+    text[0] = '\0';
     LVITEMA item;
     ZeroMemory(&item, sizeof item);
     item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = size;
-    return (int)SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    item.pszText = text;
+    item.cchTextMax = limit;
+    SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    text[room - 1] = '\0';
+    return (int)CopyTextCut(buffer, (size_t)size - 1, text);
 }
 
 int WriteJobColumn(HWND list, int row, int column, const char* text)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/mainwnd.h"
+
 int main(int argc, char** argv)
 {
     if (GetACP() != 932) {
@@ -14,6 +16,7 @@ int main(int argc, char** argv)
         return 2;
     }
     InitCommonControls();
+    AppInstance = GetModuleHandleA(NULL);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
