@@ -1,0 +1,249 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/mainwnd.h"
+#include "appfixture.h"
+#include "joblist/listview.h"
+#include "support/settings.h"
+#include "taskbar.h"
+#include "testutil.h"
+
+namespace {
+
+std::string UserName()
+{
+    char user[256];
+    DWORD size = sizeof user;
+    EXPECT_TRUE(GetUserNameA(user, &size));
+    return user;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetSettings();
+        DeleteFileA(SettingsFile().c_str());
+        user_ = UserName();
+    }
+    void TearDown() override
+    {
+        CloseMainWindowIfOpen();
+        DeleteFileA(SettingsFile().c_str());
+    }
+    // Opens the main window from AppSettings and closes it again, which
+    // saves; returns the file.
+    std::string SaveThroughWindow(int showCommand = SW_SHOWNORMAL)
+    {
+        EXPECT_NE(OpenMainWindow(showCommand), (HWND)NULL);
+        CloseMainWindowIfOpen();
+        return ReadText(SettingsFile());
+    }
+    std::string Key(const std::string& section, const char* key)
+    {
+        char value[1024];
+        GetPrivateProfileStringA((user_ + "/" + section).c_str(), key, "<missing>", value,
+                                 sizeof value, SettingsFile().c_str());
+        return value;
+    }
+    std::string user_;
+};
+
+TEST_F(SettingsTest, FirstSaveWritesTheSixteenLinesInOrder)
+{
+    AppSettings.WindowPosLeft = 120;
+    AppSettings.WindowPosTop = 80;
+    std::string expected =
+        "[" + user_ + "/Main]\r\n"
+        "WindowPosLeft=120\r\n"
+        "WindowPosTop=80\r\n"
+        "WindowWidth=640\r\n"
+        "WindowHeight=320\r\n"
+        "Maximized=0\r\n"
+        "[" + user_ + "/ListView]\r\n"
+        "ColWidth1=256\r\n"
+        "ColWidth2=256\r\n"
+        "ColWidth3=116\r\n"
+        "[" + user_ + "/Item]\r\n"
+        "DefDir=\r\n"
+        "DefType=0\r\n"
+        "DefPass=\r\n"
+        "DefOverWrite=0\r\n"
+        "DefNoConfirm=0\r\n";
+    std::string text = SaveThroughWindow();
+    // The profile service may separate sections with an empty line.
+    std::string compact;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > at)
+            compact += text.substr(at, end - at) + "\r\n";
+        at = end + 2;
+    }
+    EXPECT_EQ(compact, expected);
+}
+
+TEST_F(SettingsTest, ReloadRoundTripsEveryField)
+{
+    AppSettings.WindowPosLeft = 33;
+    AppSettings.WindowPosTop = 44;
+    AppSettings.WindowWidth = 700;
+    AppSettings.WindowHeight = 450;
+    AppSettings.ColWidth1 = 101;
+    AppSettings.ColWidth2 = 202;
+    AppSettings.ColWidth3 = 77;
+    lstrcpyA(ItemDefaults.DefDir, "C:\\出力\\予定表");
+    ItemDefaults.DefType = ConvPassword;
+    lstrcpyA(ItemDefaults.DefPass, "パス=ソ1");
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    SaveThroughWindow();
+
+    ResetSettings();
+    LoadSettings();
+    EXPECT_EQ(AppSettings.WindowPosLeft, 33);
+    EXPECT_EQ(AppSettings.WindowPosTop, 44);
+    EXPECT_EQ(AppSettings.WindowWidth, 700);
+    EXPECT_EQ(AppSettings.WindowHeight, 450);
+    EXPECT_EQ(AppSettings.Maximized, 0);
+    EXPECT_EQ(AppSettings.ColWidth1, 101);
+    EXPECT_EQ(AppSettings.ColWidth2, 202);
+    EXPECT_EQ(AppSettings.ColWidth3, 77);
+    EXPECT_STREQ(ItemDefaults.DefDir, "C:\\出力\\予定表");
+    EXPECT_EQ(ItemDefaults.DefType, ConvPassword);
+    EXPECT_STREQ(ItemDefaults.DefPass, "パス=ソ1");
+    EXPECT_EQ(ItemDefaults.DefPolicy, 0x00010001u);
+}
+
+TEST_F(SettingsTest, MissingFileSectionOrKeyGivesDefaults)
+{
+    LoadSettings();  // no file at all
+    EXPECT_EQ(AppSettings.WindowPosLeft, (int)CW_USEDEFAULT);
+    EXPECT_EQ(AppSettings.WindowPosTop, (int)CW_USEDEFAULT);
+    EXPECT_EQ(AppSettings.WindowWidth, 640);
+    EXPECT_EQ(AppSettings.WindowHeight, 320);
+    EXPECT_EQ(AppSettings.ColWidth3, 116);
+    EXPECT_EQ(ItemDefaults.DefType, 0);
+    EXPECT_EQ(ItemDefaults.DefPolicy, 0u);
+
+    // Only some keys of one section, and another user's sections.
+    WriteText(SettingsFile(), "[" + user_ + "/Main]\r\nWindowWidth=800\r\n"
+                              "[someone/Item]\r\nDefType=2\r\nDefPass=x\r\n");
+    LoadSettings();
+    EXPECT_EQ(AppSettings.WindowWidth, 800);
+    EXPECT_EQ(AppSettings.WindowHeight, 320);
+    EXPECT_EQ(AppSettings.ColWidth1, 256);
+    EXPECT_EQ(ItemDefaults.DefType, 0);
+    EXPECT_STREQ(ItemDefaults.DefPass, "");
+}
+
+TEST_F(SettingsTest, PolicyKeysKeepOnlyTheirLowHalvesAndSaveAsFlags)
+{
+    struct {
+        int line;
+        const char* overwrite;
+        const char* noConfirm;
+        unsigned policy;
+        const char* savedOverwrite;
+        const char* savedNoConfirm;
+    } cases[] = {
+        { __LINE__, "1", "1", 0x00010001u, "1", "1" },
+        { __LINE__, "0", "2", 0x00020000u, "0", "1" },
+        { __LINE__, "65536", "0", 0x00000000u, "0", "0" },
+        { __LINE__, "7", "65537", 0x00010007u, "1", "1" },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ResetSettings();
+        WriteText(SettingsFile(), "[" + user_ + "/Item]\r\nDefOverWrite=" + c.overwrite +
+                                      "\r\nDefNoConfirm=" + c.noConfirm + "\r\n");
+        LoadSettings();
+        EXPECT_EQ(ItemDefaults.DefPolicy, c.policy);
+        SaveThroughWindow();
+        EXPECT_EQ(Key("Item", "DefOverWrite"), c.savedOverwrite);
+        EXPECT_EQ(Key("Item", "DefNoConfirm"), c.savedNoConfirm);
+    }
+}
+
+TEST_F(SettingsTest, OtherUsersSectionsAreLeftAlone)
+{
+    std::string other = "[other/Main]\r\nWindowPosLeft=5\r\n[other/Item]\r\nDefDir=D:\\x\r\n";
+    WriteText(SettingsFile(), other);
+    SaveThroughWindow();
+    char value[64];
+    GetPrivateProfileStringA("other/Item", "DefDir", "", value, sizeof value,
+                             SettingsFile().c_str());
+    EXPECT_STREQ(value, "D:\\x");
+    EXPECT_EQ(GetPrivateProfileIntA("other/Main", "WindowPosLeft", 0, SettingsFile().c_str()), 5u);
+    EXPECT_EQ(Key("Item", "DefType"), "0");
+    EXPECT_EQ(ReadText(SettingsFile()).find(other), 0u);
+}
+
+TEST_F(SettingsTest, NegativeCoordinatesAreWrittenWithAMinusSign)
+{
+    AppSettings.WindowPosLeft = -50;
+    AppSettings.WindowPosTop = -30;
+    SaveThroughWindow();
+    EXPECT_EQ(Key("Main", "WindowPosLeft"), "-50");
+    EXPECT_EQ(Key("Main", "WindowPosTop"), "-30");
+    LoadSettings();
+    EXPECT_EQ(AppSettings.WindowPosLeft, -50);
+}
+
+TEST_F(SettingsTest, TaskbarOnTopOrLeftShiftsTheSavedPosition)
+{
+    struct {
+        int line;
+        int x, y, w, h;
+        const char* left;
+        const char* top;
+    } cases[] = {
+        { __LINE__, 0, 0, 1280, 30, "120", "110" },     // top: add its bottom
+        { __LINE__, 0, 0, 60, 1024, "180", "80" },      // left: add its right
+        { __LINE__, 0, 994, 1280, 30, "120", "80" },    // bottom: no change
+        { __LINE__, 1220, 0, 60, 1024, "120", "80" },   // right: no change
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        TaskbarWindow bar(c.x, c.y, c.w, c.h);
+        ASSERT_NE(bar.hwnd(), (HWND)NULL);
+        AppSettings.WindowPosLeft = 120;
+        AppSettings.WindowPosTop = 80;
+        SaveThroughWindow();
+        EXPECT_EQ(Key("Main", "WindowPosLeft"), c.left);
+        EXPECT_EQ(Key("Main", "WindowPosTop"), c.top);
+    }
+}
+
+TEST_F(SettingsTest, MaximizedWindowSavesItsRestoredRectangle)
+{
+    AppSettings.WindowPosLeft = 40;
+    AppSettings.WindowPosTop = 50;
+    AppSettings.Maximized = 1;
+    HWND window = OpenMainWindow(SW_SHOWNORMAL);
+    ASSERT_NE(window, (HWND)NULL);
+    EXPECT_TRUE(IsZoomed(window));  // the setting wins over the starter's wish
+    CloseMainWindowIfOpen();
+    EXPECT_EQ(Key("Main", "Maximized"), "1");
+    EXPECT_EQ(Key("Main", "WindowPosLeft"), "40");
+    EXPECT_EQ(Key("Main", "WindowWidth"), "640");
+}
+
+TEST_F(SettingsTest, OverlongTextsAreCutToTheirFields)
+{
+    std::string dir = "C:\\" + std::string(400, 'd');
+    std::string pass(200, 'p');
+    WriteText(SettingsFile(), "[" + user_ + "/Item]\r\nDefDir=" + dir + "\r\nDefPass=" + pass +
+                                  "\r\nDefType=-7\r\n[" + user_ + "/ListView]\r\nColWidth1=-20\r\n");
+    LoadSettings();
+    EXPECT_EQ(std::string(ItemDefaults.DefDir), dir.substr(0, 259));
+    EXPECT_EQ(std::string(ItemDefaults.DefPass), pass.substr(0, 63));
+    EXPECT_EQ(ItemDefaults.DefType, -7);  // used as read
+    EXPECT_EQ(AppSettings.ColWidth1, -20);
+}
+
+}  // namespace
