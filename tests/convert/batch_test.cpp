@@ -1,0 +1,428 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/mainwnd.h"
+#include "appfixture.h"
+#include "convert/batch.h"
+#include "convert/fileconv.h"
+#include "convert/rowconv.h"
+#include "convert/transform.h"
+#include "joblist/jobrow.h"
+#include "joblist/listview.h"
+#include "res/resource.h"
+#include "support/settings.h"
+#include "testutil.h"
+
+namespace {
+
+Bytes Inverted(Bytes b)
+{
+    for (auto& c : b)
+        c = (unsigned char)~c;
+    return b;
+}
+
+// The log split into its entries (each ends with an empty line).
+std::vector<std::string> LogEntries()
+{
+    std::string log = ReadText(LogFile());
+    std::vector<std::string> entries;
+    size_t at = 0;
+    while (at < log.size()) {
+        size_t end = log.find("\n\n", at);
+        if (end == std::string::npos) {
+            entries.push_back(log.substr(at));
+            break;
+        }
+        entries.push_back(log.substr(at, end + 2 - at));
+        at = end + 2;
+    }
+    return entries;
+}
+
+class BatchTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        DeleteFileA(LogFile().c_str());
+        dir_ = TestDir();
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        DeleteFileA(LogFile().c_str());
+    }
+    // Writes a source file and adds it as a row with the current defaults.
+    std::string AddSource(const std::string& name, const Bytes& data)
+    {
+        std::string path = dir_ + "\\" + name;
+        EXPECT_TRUE(WriteBytes(path, data));
+        EXPECT_EQ(AddJobRow(JobListView, path.c_str(), -1), 1);
+        return path;
+    }
+    void SetLabel(int row, const std::string& label)
+    {
+        WriteJobColumn(JobListView, row, ColTypeLabel, label.c_str());
+    }
+    void SetDest(int row, const std::string& dest)
+    {
+        WriteJobColumn(JobListView, row, ColDestFile, dest.c_str());
+    }
+    std::vector<std::string> SrcColumn()
+    {
+        std::vector<std::string> rows;
+        for (int r = 0; r < RowCount(); ++r)
+            rows.push_back(Cell(r, ColSrcFile));
+        return rows;
+    }
+    std::string dir_;
+};
+
+TEST_F(BatchTest, AllRowsWithTheSecondFailing)
+{
+    Bytes data = RandomBytes(1000, 1);
+    std::string a = AddSource("a.bin", data);
+    std::string b = AddSource("b.bin", data);
+    std::string c = AddSource("c.bin", data);
+    DeleteFileA(b.c_str());  // the second cannot be opened
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    StartBatch(MainWindow, 1);
+
+    EXPECT_EQ(SrcColumn(), std::vector<std::string>{ b });
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_EQ(ReadBytes(a), Inverted(data));
+    EXPECT_EQ(ReadBytes(c), Inverted(data));
+    std::vector<std::string> entries = LogEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].find("Failed!"), std::string::npos);
+    EXPECT_NE(entries[1].find("SrcFile  = " + b + "\nDestFile = " + b + "\nFailed!\n\n"),
+              std::string::npos);
+    EXPECT_EQ(entries[2].find("Failed!"), std::string::npos);
+}
+
+TEST_F(BatchTest, SelectedRowsOnly)
+{
+    Bytes data = RandomBytes(300, 2);
+    std::vector<std::string> paths;
+    for (int i = 0; i < 5; ++i)
+        paths.push_back(AddSource("f" + std::to_string(i), data));
+    Select({ 1, 3 });
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    StartBatch(MainWindow, 0);
+
+    EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ paths[0], paths[2], paths[4] }));
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ReadBytes(paths[i]), (i == 1 || i == 3) ? Inverted(data) : data);
+    }
+    std::vector<std::string> entries = LogEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[0].find(paths[1]), std::string::npos);  // in list order
+    EXPECT_NE(entries[1].find(paths[3]), std::string::npos);
+}
+
+TEST_F(BatchTest, NoConfirmationWithoutOverwritePassesOverExistingOutputs)
+{
+    Bytes data = RandomBytes(100, 3);
+    AddSource("a", data);  // in place: the output always exists
+    AddSource("b", data);
+    Select({ 0, 1 });
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 0);
+    StartBatch(MainWindow, 0);
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_FALSE(FileExists(LogFile()));
+    EXPECT_EQ(ReadBytes(dir_ + "\\a"), data);
+}
+
+TEST_F(BatchTest, NoConfirmationWithOverwriteReplacesWithoutAsking)
+{
+    Bytes data = RandomBytes(100, 4);
+    std::string a = AddSource("a", data);
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    StartBatch(MainWindow, 1);
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(ReadBytes(a), Inverted(data));
+}
+
+TEST_F(BatchTest, DoNotOverwriteWithoutTheCheckBoxAsksAgainForTheNextRow)
+{
+    Bytes data = RandomBytes(100, 5);
+    AddSource("a", data);
+    AddSource("b", data);
+    std::vector<std::string> owners;
+    {
+        DialogDriver driver;
+        for (int i = 0; i < 2; ++i)
+            driver.Then(IDC_OVER_NO, [&](HWND d) {
+                owners.push_back(ItemText(d, IDC_OVER_KEEP));
+                EXPECT_TRUE(IsChecked(d, IDC_OVER_NO));  // the default policy's preset
+                PostClick(d, IDOK);
+            });
+        StartBatch(MainWindow, 1);
+        EXPECT_EQ(driver.Done(), 2);
+    }
+    // Owned by the progress dialog, the check box keeps its batch text.
+    EXPECT_EQ(owners, (std::vector<std::string>{ "以降同設定(&A)", "以降同設定(&A)" }));
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_FALSE(FileExists(LogFile()));
+    EXPECT_EQ(ItemDefaults.DefPolicy, 0u);  // an answer never changes the default
+}
+
+TEST_F(BatchTest, SameSettingFromNowOnAnswersTheRestOfTheBatch)
+{
+    Bytes data = RandomBytes(100, 6);
+    std::string a = AddSource("a", data);
+    std::string b = AddSource("b", data);
+    {
+        DialogDriver driver;
+        driver.Then(IDC_OVER_YES, [](HWND d) {
+            SetCheck(d, IDC_OVER_YES, true);
+            SetCheck(d, IDC_OVER_NO, false);
+            SetCheck(d, IDC_OVER_KEEP, true);
+            PostClick(d, IDOK);
+        });
+        StartBatch(MainWindow, 1);
+        EXPECT_EQ(driver.Done(), 1);
+    }
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(ReadBytes(a), Inverted(data));
+    EXPECT_EQ(ReadBytes(b), Inverted(data));
+    EXPECT_EQ(LogEntries().size(), 2u);
+}
+
+TEST_F(BatchTest, CancelInTheOverwriteQuestionStopsTheBatch)
+{
+    Bytes data = RandomBytes(100, 7);
+    std::string a = AddSource("a", data);
+    std::string b = AddSource("b", data);
+    Select({ 0, 1 });
+    {
+        DialogDriver driver;
+        driver.Then(IDC_OVER_NO, [](HWND d) { PostClick(d, IDCANCEL); });
+        StartBatch(MainWindow, 0);
+        EXPECT_EQ(driver.Done(), 1);
+    }
+    EXPECT_EQ(CancelFlag, 1);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{ 0, 1 }));  // the row keeps its selection
+    EXPECT_FALSE(FileExists(LogFile()));
+    EXPECT_EQ(ReadBytes(a), data);
+    EXPECT_EQ(ReadBytes(b), data);
+}
+
+TEST_F(BatchTest, NotConvertRowWithExistingOutputIsAskedThenLeftAlone)
+{
+    Bytes data = RandomBytes(100, 8);
+    std::string a = AddSource("a", data);
+    SetLabel(0, "(not convert)");
+    Select({ 0 });
+    {
+        DialogDriver driver;
+        driver.Then(IDC_OVER_YES, [](HWND d) {
+            SetCheck(d, IDC_OVER_NO, false);
+            SetCheck(d, IDC_OVER_YES, true);
+            PostClick(d, IDOK);
+        });
+        StartBatch(MainWindow, 1);
+        EXPECT_EQ(driver.Done(), 1);
+    }
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_FALSE(FileExists(LogFile()));
+    EXPECT_EQ(ReadBytes(a), data);
+}
+
+TEST_F(BatchTest, UnknownLabelWithoutExistingOutputIsDeselectedSilently)
+{
+    Bytes data = RandomBytes(10, 9);
+    AddSource("a", data);
+    SetDest(0, dir_ + "\\out\\a");
+    SetLabel(0, "ビット反転 ");
+    Select({ 0 });
+    StartBatch(MainWindow, 0);
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_FALSE(FileExists(LogFile()));
+}
+
+// Clicks the stop button with the mouse when the progress dialog starts
+// showing a given file.
+std::string StopAtFile;
+HHOOK StopHook;
+LRESULT CALLBACK StopWhenShown(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPSTRUCT* m = (const CWPSTRUCT*)lp;
+    if (code == HC_ACTION && m->message == WM_SETTEXT && GetDlgCtrlID(m->hwnd) == IDC_PROG_FILE
+        && m->lParam != 0 && StopAtFile == (const char*)m->lParam) {
+        HWND stop = GetDlgItem(GetParent(m->hwnd), IDCANCEL);
+        PostMessageA(stop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(stop, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    return CallNextHookEx(StopHook, code, wp, lp);
+}
+
+TEST_F(BatchTest, StopClickedDuringTheSecondOfThreeFiles)
+{
+    Bytes big = RandomBytes(5 * ChunkSize + 17, 10);
+    std::string out = dir_ + "\\out";
+    lstrcpyA(ItemDefaults.DefDir, out.c_str());
+    std::string a = AddSource("a", big);
+    std::string b = AddSource("b", big);
+    std::string c = AddSource("c", big);
+    Select({ 0, 1, 2 });
+    StopAtFile = b;
+    StopHook = SetWindowsHookExA(WH_CALLWNDPROC, StopWhenShown, NULL, GetCurrentThreadId());
+    StartBatch(MainWindow, 1);
+    UnhookWindowsHookEx(StopHook);
+
+    EXPECT_EQ(ReadBytes(out + "\\a"), Inverted(big));
+    EXPECT_FALSE(FileExists(out + "\\b"));  // the partial output is deleted
+    EXPECT_FALSE(FileExists(out + "\\c"));
+    EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ b, c }));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{ 1 }));  // the third keeps its selection
+    std::vector<std::string> entries = LogEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[1].find("SrcFile  = " + b), std::string::npos);
+    EXPECT_NE(entries[1].find("Failed!"), std::string::npos);
+}
+
+TEST_F(BatchTest, EscapeDoesNotReachTheStopButtonDuringABatch)
+{
+    Bytes big = RandomBytes(3 * ChunkSize, 11);
+    std::string a = AddSource("a", big);
+    lstrcpyA(ItemDefaults.DefDir, (dir_ + "\\out").c_str());
+    RemoveTree(dir_ + "\\out");
+    SetDest(0, dir_ + "\\out\\a");
+    struct Local {
+        static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp)
+        {
+            const CWPSTRUCT* m = (const CWPSTRUCT*)lp;
+            if (code == HC_ACTION && m->message == WM_SETTEXT
+                && GetDlgCtrlID(m->hwnd) == IDC_PROG_FILE) {
+                HWND stop = GetDlgItem(GetParent(m->hwnd), IDCANCEL);
+                PostMessageA(stop, WM_KEYDOWN, VK_ESCAPE, 0);
+                PostMessageA(stop, WM_KEYUP, VK_ESCAPE, 0);
+            }
+            return CallNextHookEx(NULL, code, wp, lp);
+        }
+    };
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Local::Hook, NULL, GetCurrentThreadId());
+    StartBatch(MainWindow, 1);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(ReadBytes(dir_ + "\\out\\a"), Inverted(big));
+}
+
+TEST_F(BatchTest, PasswordRowWithoutPasswordFailsWithItsLabelLogged)
+{
+    struct {
+        int line;
+        std::string label;
+    } cases[] = {
+        { __LINE__, "パスワード=" },
+        { __LINE__, "パスワード" },
+    };
+    Bytes data = RandomBytes(50, 12);
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        DeleteFileA(LogFile().c_str());
+        AddSource("p" + std::to_string(c.line), data);
+        int row = RowCount() - 1;
+        SetDest(row, dir_ + "\\none\\x");
+        SetLabel(row, c.label);
+        Select({ row });
+        StartBatch(MainWindow, 0);
+        EXPECT_TRUE(SelectedRows().empty());
+        std::vector<std::string> entries = LogEntries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_NE(entries[0].find("\nType     = " + c.label + "\n"), std::string::npos);
+        EXPECT_NE(entries[0].find("Failed!"), std::string::npos);
+        EXPECT_FALSE(FileExists(dir_ + "\\none"));  // nothing was created
+    }
+}
+
+TEST_F(BatchTest, EntriesAreExactBytes)
+{
+    Bytes data = RandomBytes(10, 13);
+    std::string a = AddSource("予定表.txt", data);
+    SetLabel(0, "パスワード=ｱｲ=表");
+    std::string b = AddSource("gone.txt", data);
+    DeleteFileA(b.c_str());
+    SetDest(1, dir_ + "\\sub\\gone.txt");
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    StartBatch(MainWindow, 1);
+
+    std::string log = ReadText(LogFile());
+    std::regex stamp("\\[\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}\\]\n");
+    std::string success = "Type     = パスワード=ｱｲ=表\nSrcFile  = " + a + "\nDestFile = " + a +
+                          "\n\n";
+    std::string failure = "Type     = ビット反転\nSrcFile  = " + b + "\nDestFile = " + dir_ +
+                          "\\sub\\gone.txt\nFailed!\n\n";
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(log, m, stamp));
+    EXPECT_EQ(m.position(0), 0);
+    const size_t stampLength = 22;  // "[yyyy/MM/dd HH:mm:ss]\n"
+    EXPECT_EQ(log.size(), 2 * stampLength + success.size() + failure.size());
+    EXPECT_EQ(log.substr(stampLength, success.size()), success);
+    EXPECT_TRUE(std::regex_match(log.substr(stampLength + success.size(), stampLength), stamp));
+    EXPECT_EQ(log.substr(2 * stampLength + success.size()), failure);
+    EXPECT_EQ(log.find('\r'), std::string::npos);  // LF only
+    // The date is today's.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char today[16];
+    wsprintfA(today, "[%04d/%02d/%02d", now.wYear, now.wMonth, now.wDay);
+    EXPECT_EQ(log.substr(0, 11), today);
+}
+
+TEST_F(BatchTest, EntriesOfSuccessiveBatchesFollowOneAnother)
+{
+    Bytes data = RandomBytes(10, 14);
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    std::string a = AddSource("a", data);
+    StartBatch(MainWindow, 1);
+    EXPECT_EQ(ReadBytes(a), Inverted(data));
+    ASSERT_EQ(AddJobRow(JobListView, a.c_str(), -1), 1);
+    StartBatch(MainWindow, 1);
+    EXPECT_EQ(LogEntries().size(), 2u);
+    EXPECT_EQ(ReadBytes(dir_ + "\\a"), data);  // converted twice: back to the original
+}
+
+TEST_F(BatchTest, EmptyListOpensAndClosesTheDialog)
+{
+    StartBatch(MainWindow, 1);
+    StartBatch(MainWindow, 0);
+    EXPECT_FALSE(FileExists(LogFile()));
+    EXPECT_EQ(ConvertRow(JobListView, -1, NULL), 0);
+}
+
+TEST(AppendLogTest, WritesWholeEntriesAndSkipsWhatCannotBeWritten)
+{
+    std::string dir = TestDir();
+    std::string path = dir + "\\x.log";
+    EXPECT_EQ(AppendLog(path.c_str(), NULL), 0);
+    EXPECT_EQ(AppendLog(path.c_str(), ""), 0);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(AppendLog(path.c_str(), "one\n\n"), 1);
+    EXPECT_EQ(AppendLog(path.c_str(), "表\n\n"), 1);
+    EXPECT_EQ(ReadText(path), "one\n\n表\n\n");
+
+    std::string tooLong = dir + "\\" + std::string(300 - dir.size(), 'l') + ".log";
+    EXPECT_EQ(AppendLog(tooLong.c_str(), "x"), 0);
+
+    // Held open elsewhere without sharing: lost without notice.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(AppendLog(path.c_str(), "lost\n\n"), 0);
+    CloseHandle(held);
+    EXPECT_EQ(ReadText(path), "one\n\n表\n\n");
+}
+
+}  // namespace
