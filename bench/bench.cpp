@@ -366,7 +366,7 @@ void PrintMemoryRow(const char* what, unsigned mib, long kib)
 
 int ParseOptions(int argc, char** argv, Options* options)
 {
-    Options o = { 256, 16, 0.1, 5, 5 };
+    Options o = { 256, 16, 0.1, 7, 7 };
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--quick") == 0) {
             o.fileMiB = 32;
