@@ -7,8 +7,9 @@
 // the page cache through the real file procedures with a real progress
 // dialog, against a plain ReadFile/WriteFile copy; further rows time the two
 // parts of a conversion apart: the chunk loop with its transform, and the
-// progress update and message drain after every chunk. Memory rows show the
-// growth of the process's peak memory while files of two sizes are converted.
+// copy with the progress update and message drain after every chunk. Memory
+// rows show the growth of the process's peak memory while files of two sizes
+// are converted.
 //
 // Usage: bench_mirtavolen [--quick] [--file-mib N] [--small-mib N]
 //   --quick      32 MiB and 4 MiB files, shorter batches, fewer rounds
@@ -204,13 +205,15 @@ enum FileOp {
     OpLoopInvert,       // the chunk loop with the transform, no progress, no drain
     OpLoopReverse,
     OpLoopPassword,
-    OpProgressOnly,     // the progress update and drain of every chunk, nothing else
+    OpCopyWithProgress, // the plain copy with the progress update and drain of every chunk
 };
 
 // The chunk loop of a conversion without the dialog: read a chunk, apply the
 // transform, write it. OpCopy applies nothing. The reverse kind reads the
 // chunks from the last to the first, each after a seek, as ReverseFile does.
-int ChunkLoop(FileOp op, const char* srcFile, const char* destFile)
+// OpCopyWithProgress applies nothing either but moves the bar of `dialog` and
+// drains the message queue after every chunk, as the file procedures do.
+int ChunkLoop(FileOp op, const char* srcFile, const char* destFile, HWND dialog)
 {
     HANDLE source = CreateFileA(srcFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
@@ -229,6 +232,9 @@ int ChunkLoop(FileOp op, const char* srcFile, const char* destFile)
         SeedPasswordRandom(PasswordSeed((const unsigned char*)BenchPassword,
                                         (unsigned)strlen(BenchPassword)));
     DWORD chunk = (size - 1) / ChunkSize;
+    unsigned long long total = 0;
+    if (op == OpCopyWithProgress)
+        SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETPOS, 0, 0);
     while (ok) {
         if (op == OpLoopReverse)
             ok = SetFilePointer(source, (LONG)(chunk * ChunkSize), NULL, FILE_BEGIN)
@@ -245,6 +251,11 @@ int ChunkLoop(FileOp op, const char* srcFile, const char* destFile)
                              buffer, got);
         DWORD written = 0;
         ok = WriteFile(output, buffer, got, &written, NULL) && written == got;
+        if (op == OpCopyWithProgress) {
+            total += written;
+            SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETPOS, (WPARAM)(total * 100 / size), 0);
+            DrainMessageQueue();
+        }
         if (op == OpLoopReverse) {
             if (chunk == 0)
                 break;
@@ -263,22 +274,7 @@ INT_PTR CALLBACK ProgressProc(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG;
 }
 
-// The progress display of one conversion of a file of `mib` MiB on its own:
-// after every chunk the bar position and a drain of the message queue, as
-// the file procedures do them. The bar repaints only when the percentage
-// changes, about a hundred times per file.
-int ProgressOnly(HWND dialog, unsigned mib)
-{
-    unsigned long long size = (unsigned long long)mib << 20;
-    SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETPOS, 0, 0);
-    for (unsigned long long total = ChunkSize; total <= size; total += ChunkSize) {
-        SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETPOS, (WPARAM)(total * 100 / size), 0);
-        DrainMessageQueue();
-    }
-    return 1;
-}
-
-int RunFileOp(FileOp op, const std::string& src, const std::string& dest, HWND dialog, unsigned mib)
+int RunFileOp(FileOp op, const std::string& src, const std::string& dest, HWND dialog)
 {
     switch (op) {
     case OpInvert:
@@ -287,10 +283,8 @@ int RunFileOp(FileOp op, const std::string& src, const std::string& dest, HWND d
         return ReverseFile(src.c_str(), dest.c_str(), dialog);
     case OpPassword:
         return PasswordFile(src.c_str(), dest.c_str(), BenchPassword, dialog);
-    case OpProgressOnly:
-        return ProgressOnly(dialog, mib);
     default:
-        return ChunkLoop(op, src.c_str(), dest.c_str());
+        return ChunkLoop(op, src.c_str(), dest.c_str(), dialog);
     }
 }
 
@@ -474,7 +468,7 @@ int main(int argc, char** argv)
         Memory before = PeakMemory();
         for (FileOp op : conversions) {
             DeleteFileA(output.c_str());
-            ok = ok && RunFileOp(op, *memoryFiles[f], output, dialog, 0);
+            ok = ok && RunFileOp(op, *memoryFiles[f], output, dialog);
         }
         Memory after = PeakMemory();
         workingSetGrowth[f] = KiBGrowth(before.peakWorkingSet, after.peakWorkingSet);
@@ -482,7 +476,7 @@ int main(int argc, char** argv)
     }
 
     // The last four rows take a conversion apart: its chunk loop with the
-    // transform, and its progress display with the message drains.
+    // transform, and the copy with the progress display and message drains.
     FileRow files[] = {
         { "ReadFile/WriteFile copy", OpCopy, 0, 0 },
         { "BitInvertFile", OpInvert, 1.25, 0 },
@@ -491,14 +485,14 @@ int main(int argc, char** argv)
         { "  chunk loop with InvertBytes", OpLoopInvert, 0, 0 },
         { "  chunk loop with ReverseBytes", OpLoopReverse, 0, 0 },
         { "  chunk loop with XorPassword", OpLoopPassword, 0, 0 },
-        { "  progress and drains alone", OpProgressOnly, 0, 0 },
+        { "  copy, progress and drains", OpCopyWithProgress, 0, 0 },
     };
     const int fileCount = (int)(sizeof files / sizeof files[0]);
     for (int round = 0; ok && round < options.fileRounds; ++round)
         for (int f = 0; ok && f < fileCount; ++f) {
             DeleteFileA(output.c_str());
             double start = Seconds();
-            ok = RunFileOp(files[f].op, large, output, dialog, options.fileMiB);
+            ok = RunFileOp(files[f].op, large, output, dialog);
             double elapsed = Seconds() - start;
             if (files[f].best == 0 || elapsed < files[f].best)
                 files[f].best = elapsed;
