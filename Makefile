@@ -1,5 +1,5 @@
-# The two commands of the README: `make run` and `make test`. Both install
-# whatever is missing, build, and create the project's Wine prefix.
+# The commands of the README: `make run`, `make test` and `make bench`. Each
+# installs whatever is missing, builds, and creates the project's Wine prefix.
 BUILD ?= build
 TOOLCHAIN = cmake/toolchain-i686-mingw32.cmake
 
@@ -22,6 +22,10 @@ run: prefix
 
 test: prefix
 	@scripts/test.sh
+
+# BENCH_ARGS=--quick for a short run on smaller files.
+bench: prefix
+	@scripts/bench.sh $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)

@@ -24,7 +24,9 @@ int NextPasswordRandom(void);
 unsigned PasswordSeed(const unsigned char* password, unsigned length);
 
 // XORs each byte with the password byte at index NextPasswordRandom() mod
-// length; the generator advances count times.
+// length; the generator advances count times. A length of 0 leaves the
+// buffer as it is. Keeps a table built from the password between calls, so
+// it must not run on two threads at once (nor can the generator).
 void XorPasswordBytes(const unsigned char* password, unsigned length,
                       unsigned char* buffer, unsigned count);
 

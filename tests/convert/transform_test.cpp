@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/transform.h"
+#include "convert/transform_impl.h"
 #include "testutil.h"
 
 namespace {
@@ -119,7 +120,9 @@ TEST(Transform, KeyStreamDoesNotDependOnChunking)
     std::string pass = "chunk";
     Bytes data = RandomBytes(100000, 5);
     Bytes whole = Xor(pass, data);
-    for (unsigned piece : { 1u, 7u, 4096u, 65537u }) {
+    // Pieces that end inside, on and just past the 64-byte groups of the
+    // fast path, and pieces shorter than a group.
+    for (unsigned piece : { 1u, 7u, 63u, 64u, 65u, 4096u, 65537u }) {
         Bytes b = data;
         SeedPasswordRandom(PasswordSeed((const unsigned char*)pass.data(), (unsigned)pass.size()));
         for (size_t at = 0; at < b.size(); at += piece) {
@@ -146,6 +149,231 @@ TEST(Transform, EachIsItsOwnInverseOnRandomData)
         std::string pass = "p" + std::to_string(round);
         ASSERT_EQ(Xor(pass, Xor(pass, data)), data);
         ASSERT_NE(Xor("other", Xor(pass, data)), data);
+    }
+}
+
+// ---- Fast kernels against byte-by-byte definitions ----
+//
+// Every kernel runs on a window of a larger buffer at each of the 64
+// alignments of its start and a table of lengths. The bytes around the window
+// must stay as they were: a vector loop that runs one block too far or starts
+// one block too early shows there.
+
+void DefinedInvert(unsigned char* b, unsigned n)
+{
+    for (unsigned i = 0; i < n; ++i)
+        b[i] = (unsigned char)(0xFF - b[i]);
+}
+
+void DefinedReverse(unsigned char* b, unsigned n)
+{
+    Bytes copy(b, b + n);
+    for (unsigned i = 0; i < n; ++i)
+        b[i] = copy[n - 1 - i];
+}
+
+// Lengths: every length up to 80, both sides of the block and group sizes of
+// the vector loops, a few pseudo-random lengths and the whole chunk.
+std::vector<unsigned> WindowLengths()
+{
+    std::vector<unsigned> lengths;
+    for (unsigned n = 0; n <= 80; ++n)
+        lengths.push_back(n);
+    for (unsigned edge : { 96u, 128u, 192u, 256u, 4096u })
+        for (unsigned n = edge - 1; n <= edge + 1; ++n)
+            lengths.push_back(n);
+    unsigned x = 12345;
+    for (int i = 0; i < 6; ++i) {
+        x = x * 1103515245u + 12345u;
+        lengths.push_back(1 + (x >> 8) % ChunkSize);
+    }
+    lengths.push_back(ChunkSize - 1);
+    lengths.push_back(ChunkSize);
+    return lengths;
+}
+
+const unsigned Margin = 64;
+
+// A buffer of random bytes whose window starts `offset` bytes past a 64-byte
+// boundary, with at least 64 guard bytes on each side.
+struct Placement {
+    Bytes storage;
+    size_t windowStart;
+
+    Placement(unsigned offset, unsigned length, unsigned seed)
+        : storage(RandomBytes(length + 3 * Margin + offset, seed)), windowStart(0)
+    {
+        uintptr_t base = (uintptr_t)storage.data() + Margin;
+        windowStart = (size_t)(((base + 63) & ~(uintptr_t)63) - (uintptr_t)storage.data()) + offset;
+    }
+    unsigned char* window() { return storage.data() + windowStart; }
+};
+
+typedef void (*ByteKernel)(unsigned char*, unsigned);
+
+struct KernelCase {
+    const char* name;
+    ByteKernel fast;
+    ByteKernel defined;
+    bool needsSsse3;
+};
+
+TEST(FastKernels, MatchDefinitionsAtEveryAlignment)
+{
+    const KernelCase cases[] = {
+        { "InvertBytes", InvertBytes, DefinedInvert, false },
+        { "ReverseBytes", ReverseBytes, DefinedReverse, false },
+        { "ReverseBytesSse2", ReverseBytesSse2, DefinedReverse, false },
+        { "ReverseBytesSsse3", ReverseBytesSsse3, DefinedReverse, true },
+    };
+    const std::vector<unsigned> lengths = WindowLengths();
+    for (const KernelCase& c : cases) {
+        if (c.needsSsse3 && !CpuHasSsse3()) {
+            ADD_FAILURE() << c.name << " not run: this processor has no SSSE3";
+            continue;
+        }
+        for (unsigned offset = 0; offset < 64; ++offset) {
+            for (unsigned length : lengths) {
+                Placement actual(offset, length, offset * 7919u + length);
+                Bytes expected = actual.storage;
+                c.fast(actual.window(), length);
+                c.defined(expected.data() + actual.windowStart, length);
+                ASSERT_TRUE(actual.storage == expected)
+                    << c.name << ", offset " << offset << ", length " << length;
+            }
+        }
+    }
+}
+
+// The next results of the generator after a call, from the product's own
+// generator: they show where the call left its state.
+std::vector<int> NextResults(int n)
+{
+    std::vector<int> r;
+    for (int i = 0; i < n; ++i)
+        r.push_back(NextPasswordRandom());
+    return r;
+}
+
+std::vector<int> NextResults(ReferenceGenerator g, int n)
+{
+    std::vector<int> r;
+    for (int i = 0; i < n; ++i)
+        r.push_back(g.Next());
+    return r;
+}
+
+// XORs the window with the reference generator from `seed`; returns the
+// generator as the call leaves it.
+ReferenceGenerator DefinedXor(const Bytes& password, unsigned seed, unsigned char* b, unsigned n)
+{
+    ReferenceGenerator g = { seed };
+    for (unsigned i = 0; i < n; ++i)
+        b[i] ^= password[(unsigned)g.Next() % password.size()];
+    return g;
+}
+
+Bytes PasswordOfLength(size_t length, unsigned seed)
+{
+    Bytes p = RandomBytes(length, seed);
+    if (!p.empty() && p[0] == 0)
+        p[0] = 1;  // a password as PasswordFile passes it has no zero byte
+    return p;
+}
+
+TEST(FastKernels, PasswordXorMatchesDefinitionAndLeavesGeneratorInStep)
+{
+    const std::vector<unsigned> lengths = WindowLengths();
+    const Bytes password = PasswordOfLength(10, 4);
+    for (unsigned offset = 0; offset < 64; ++offset) {
+        for (unsigned length : lengths) {
+            unsigned seed = offset * 2654435761u ^ length;
+            Placement actual(offset, length, offset + 31u * length);
+            Bytes expected = actual.storage;
+            SeedPasswordRandom(seed);
+            XorPasswordBytes(password.data(), (unsigned)password.size(), actual.window(), length);
+            std::vector<int> after = NextResults(3);
+            ReferenceGenerator g =
+                DefinedXor(password, seed, expected.data() + actual.windowStart, length);
+            ASSERT_TRUE(actual.storage == expected) << "offset " << offset << ", length " << length;
+            ASSERT_EQ(after, NextResults(g, 3)) << "offset " << offset << ", length " << length;
+        }
+    }
+}
+
+TEST(FastKernels, PasswordXorForEveryKindOfPasswordLength)
+{
+    // Lengths that divide 32768 and those that do not, one byte, the table
+    // size and passwords longer than every generator result.
+    const unsigned passwordLengths[] = { 1, 2, 3, 7, 10, 16, 255, 256, 4096, 32767, 32768, 32769, 40000 };
+    for (unsigned L : passwordLengths) {
+        Bytes password = PasswordOfLength(L, L);
+        for (unsigned length : { 1u, 63u, 64u, 1000u, ChunkSize }) {
+            unsigned seed = PasswordSeed(password.data(), L);
+            Bytes data = RandomBytes(length, L + length);
+            Bytes expected = data;
+            SeedPasswordRandom(seed);
+            XorPasswordBytes(password.data(), L, data.data(), length);
+            ReferenceGenerator g = DefinedXor(password, seed, expected.data(), length);
+            ASSERT_TRUE(data == expected) << "password length " << L << ", data length " << length;
+            ASSERT_EQ(NextResults(3), NextResults(g, 3)) << "password length " << L;
+        }
+    }
+}
+
+TEST(FastKernels, PasswordXorFollowsEveryChangeOfPassword)
+{
+    // The key table is kept between calls: each row must still get its own
+    // key bytes, whatever the password of the call before was.
+    struct Row {
+        const char* text;
+        unsigned length;
+    } rows[] = {
+        { "abc", 3 },
+        { "abd", 3 },    // same length, last byte differs
+        { "ab", 2 },     // a prefix of the one before
+        { "abab", 4 },   // the same period as the one before
+        { "abab", 4 },   // repeated: must give the same stream again
+        { "a\0c", 3 },   // a zero byte inside
+        { "abc", 3 },
+    };
+    for (unsigned length : { 100u, ChunkSize }) {
+        for (const Row& row : rows) {
+            Bytes password((const unsigned char*)row.text, (const unsigned char*)row.text + row.length);
+            Bytes data = RandomBytes(length, row.length * 11u + length);
+            Bytes expected = data;
+            SeedPasswordRandom(77);
+            XorPasswordBytes(password.data(), row.length, data.data(), length);
+            DefinedXor(password, 77, expected.data(), length);
+            ASSERT_TRUE(data == expected) << row.text << ", length " << length;
+        }
+    }
+    // The same memory, rewritten between calls.
+    Bytes password = { 'x', 'y', 'z' };
+    Bytes data = RandomBytes(1000, 1);
+    SeedPasswordRandom(5);
+    XorPasswordBytes(password.data(), 3, data.data(), 1000);
+    password[1] = 'Y';
+    Bytes again = RandomBytes(1000, 1);
+    Bytes expected = again;
+    SeedPasswordRandom(5);
+    XorPasswordBytes(password.data(), 3, again.data(), 1000);
+    DefinedXor(password, 5, expected.data(), 1000);
+    EXPECT_TRUE(again == expected);
+}
+
+TEST(FastKernels, EmptyPasswordLeavesDataAndStillMovesGenerator)
+{
+    for (unsigned length : { 0u, 1u, 64u, 65537u }) {
+        Bytes data = RandomBytes(length, 3);
+        Bytes before = data;
+        SeedPasswordRandom(9);
+        XorPasswordBytes((const unsigned char*)"", 0, data.data(), length);
+        ReferenceGenerator g = { 9 };
+        for (unsigned i = 0; i < length; ++i)
+            g.Next();
+        EXPECT_TRUE(data == before) << length;
+        EXPECT_EQ(NextResults(3), NextResults(g, 3)) << length;
     }
 }
 
