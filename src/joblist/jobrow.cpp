@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "support/text.h"
+
 int ReadJobColumn(HWND list, int row, int column, char* buffer, int size)
 {
     if (size <= 0)
@@ -12,7 +14,19 @@ int ReadJobColumn(HWND list, int row, int column, char* buffer, int size)
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = size;
-    return (int)SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    // A text longer than the buffer comes back filling it with no terminator
+    // (Wine), possibly ending in a lead byte without its trail byte.
+    buffer[size - 1] = '\0';
+    int length = 0;
+    while (buffer[length] != '\0') {
+        if (IsLeadByte((unsigned char)buffer[length]) && buffer[length + 1] == '\0') {
+            buffer[length] = '\0';
+            break;
+        }
+        length += CharBytes(buffer + length);
+    }
+    return length;
 }
 
 int WriteJobColumn(HWND list, int row, int column, const char* text)
