@@ -64,61 +64,49 @@ std::string Repeat(const std::string& part, int times)
     return s;
 }
 
-struct DialogSearch {
-    HWND except;
-    HWND found;
-};
+// The folder browser runs its own modal loop inside the click on "...";
+// this timer finds it there, a visible pop-up owned by the item dialog.
+// (Wine's GetWindow(GW_ENABLEDPOPUP) does not find it.)
+HWND BrowsingDialog = NULL;
+std::function<void(HWND)> BrowserAction;
 
-BOOL CALLBACK MatchOtherDialog(HWND window, LPARAM param)
+BOOL CALLBACK MatchBrowser(HWND window, LPARAM found)
 {
-    DialogSearch* s = (DialogSearch*)param;
-    char cls[16];
-    if (window != s->except && GetClassNameA(window, cls, sizeof cls)
-        && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (GetWindow(window, GW_OWNER) != BrowsingDialog || !IsWindowVisible(window))
+        return TRUE;
+    *(HWND*)found = window;
+    return FALSE;
 }
 
-// The first enabled dialog of this thread other than `except`.
-HWND FindOtherDialog(HWND except)
+void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR, DWORD)
 {
-    DialogSearch search = { except, NULL };
-    EnumThreadWindows(GetCurrentThreadId(), MatchOtherDialog, (LPARAM)&search);
-    return search.found;
+    HWND browser = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), MatchBrowser, (LPARAM)&browser);
+    if (browser == NULL || !BrowserAction)
+        return;
+    std::function<void(HWND)> run;
+    run.swap(BrowserAction);
+    run(browser);
 }
-
-// Answers the folder browser that a click on "..." opens inside the item
-// dialog's own message handling.
-struct BrowserAnswer {
-    static HWND itemDialog;
-    static std::function<void(HWND)> action;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
-    {
-        HWND browser = FindOtherDialog(itemDialog);
-        if (browser == NULL || !action)
-            return;
-        KillTimer(NULL, timer);
-        std::function<void(HWND)> run = action;
-        action = nullptr;
-        run(browser);
-    }
-};
-HWND BrowserAnswer::itemDialog = NULL;
-std::function<void(HWND)> BrowserAnswer::action;
 
 // Clicks "..." and lets answer deal with the browser; returns once the
 // browser has closed.
 void BrowseWith(HWND dialog, std::function<void(HWND)> answer)
 {
-    BrowserAnswer::itemDialog = dialog;
-    BrowserAnswer::action = answer;
-    UINT_PTR timer = SetTimer(NULL, 0, 20, BrowserAnswer::Tick);
+    BrowsingDialog = dialog;
+    BrowserAction = answer;
+    UINT_PTR timer = SetTimer(NULL, 0, 20, AnswerBrowser);
     Click(dialog, IDC_ITEM_BROWSE);
     KillTimer(NULL, timer);
-    EXPECT_FALSE(BrowserAnswer::action) << "the folder browser did not open";
-    BrowserAnswer::action = nullptr;
+    EXPECT_FALSE(BrowserAction) << "the folder browser did not open";
+    BrowserAction = nullptr;
+}
+
+void SetDefaults(const char* dir, int type, const char* password)
+{
+    strcpy(ItemDefaults.DefDir, dir);
+    ItemDefaults.DefType = type;
+    strcpy(ItemDefaults.DefPass, password);
 }
 
 class ItemSettings : public ::testing::Test {
@@ -152,8 +140,10 @@ protected:
         ItemDefaults = savedDefaults_;
     }
 
-    void AddRows(const std::vector<RowText>& rows)
+    // Replaces the list's rows.
+    void SetRows(const std::vector<RowText>& rows)
     {
+        ASSERT_TRUE(SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0));
         for (const RowText& row : rows) {
             LVITEMA item;
             ZeroMemory(&item, sizeof item);
@@ -211,9 +201,9 @@ protected:
     }
 
     // The usual single row, selected.
-    void AddOneRow(const char* label = "リバース")
+    void SetOneRow(const char* label = "リバース")
     {
-        AddRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", label } });
+        SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", label } });
         Select({ 0 });
     }
 
@@ -258,7 +248,7 @@ TEST_F(ItemSettings, TemplateControlsInTabOrder)
 
     // Checking a type button moves the tab stop to it: with the first one
     // checked the styles are those of the template.
-    AddOneRow("ビット反転");
+    SetOneRow("ビット反転");
     Run(0, [&](HWND dialog) {
         DWORD style = (DWORD)GetWindowLongA(dialog, GWL_STYLE);
         EXPECT_EQ(style & (WS_CAPTION | DS_MODALFRAME | WS_POPUP),
@@ -337,7 +327,7 @@ TEST_F(ItemSettings, OkFollowsDirectoryAndFileName)
         { "D:\\out", " ", true },
     };
 
-    ItemDefaults.DefType = ConvInvert;
+    SetDefaults("", ConvInvert, "");
     Run(-1, [&](HWND dialog) {
         for (const Case& c : defaultsCases) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
@@ -346,7 +336,7 @@ TEST_F(ItemSettings, OkFollowsDirectoryAndFileName)
         PostClick(dialog, IDCANCEL);
     });
 
-    AddOneRow();
+    SetOneRow();
     Run(0, [&](HWND dialog) {
         for (const Case& c : rowCases) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
@@ -374,8 +364,7 @@ TEST_F(ItemSettings, OneRowOpensOnItsDestFile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dest);
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        AddRows({ { "C:\\src\\file.dat", c.dest, "ビット反転" } });
+        SetRows({ { "C:\\src\\file.dat", c.dest, "ビット反転" } });
         Select({ 0 });
         Run(0, [&](HWND dialog) {
             EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), c.dest);
@@ -404,8 +393,7 @@ TEST_F(ItemSettings, OkWritesTheRowsDestFileAndType)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dest);
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        AddRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", "ビット反転" },
+        SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", "ビット反転" },
                   { "C:\\src\\b.txt", "C:\\out\\b.txt", "ビット反転" } });
         Select({ 0 });
         int result = Run(0, [&](HWND dialog) {
@@ -425,7 +413,7 @@ TEST_F(ItemSettings, OkWritesTheRowsDestFileAndType)
 
 TEST_F(ItemSettings, SeveralRowsKeepTheirOwnFileNames)
 {
-    AddRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "ビット反転" },
+    SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "ビット反転" },
               { "C:\\in\\b.txt", "C:\\old\\b.txt", "リバース" },
               { "C:\\in\\表", "C:\\in\\表", "(not convert)" },
               { "C:\\x表\\c.dat", "C:\\x表\\c.dat", "パスワード=old" } });
@@ -482,8 +470,7 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        AddOneRow(c.label.c_str());
+        SetOneRow(c.label.c_str());
         Run(0, [&](HWND dialog) {
             EXPECT_EQ(CheckedTypeButton(dialog), c.button);
             EXPECT_EQ(IsEnabled(dialog, IDC_ITEM_PASSEDIT), c.button == IDC_ITEM_PASSWORD);
@@ -496,10 +483,8 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
 
 TEST_F(ItemSettings, DefaultsModeShowsOnlyTheDefaults)
 {
-    AddOneRow();
-    strcpy(ItemDefaults.DefDir, "D:\\conv");
-    ItemDefaults.DefType = ConvReverse;
-    strcpy(ItemDefaults.DefPass, "kept");
+    SetOneRow();
+    SetDefaults("D:\\conv", ConvReverse, "kept");
     Run(-1, [&](HWND dialog) {
         EXPECT_EQ(WindowText(dialog), "デフォルト設定");
         EXPECT_FALSE(IsShown(dialog, IDC_ITEM_FILELABEL));
@@ -533,8 +518,7 @@ TEST_F(ItemSettings, DefTypeChoosesTheOpeningButton)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "DefType " << c.defType);
-        ItemDefaults.DefType = c.defType;
-        strcpy(ItemDefaults.DefPass, "secret");
+        SetDefaults("", c.defType, "secret");
         int result = Run(-1, [&](HWND dialog) {
             EXPECT_EQ(CheckedTypeButton(dialog), c.button);
             EXPECT_EQ(IsEnabled(dialog, IDC_ITEM_PASSEDIT), c.button == IDC_ITEM_PASSWORD);
@@ -564,9 +548,7 @@ TEST_F(ItemSettings, DefaultsOkStoresDirectoryTypeAndPassword)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dir);
-        strcpy(ItemDefaults.DefDir, "D:\\before");
-        ItemDefaults.DefType = ConvPassword;
-        strcpy(ItemDefaults.DefPass, "old");
+        SetDefaults("D:\\before", ConvPassword, "old");
         int result = Run(-1, [&](HWND dialog) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
             Click(dialog, c.button);
@@ -585,11 +567,8 @@ TEST_F(ItemSettings, EmptyPasswordBlocksOkUntilAnotherTypeIsChosen)
 {
     for (int row : { -1, 0 }) {
         SCOPED_TRACE(row < 0 ? "defaults" : "row");
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        AddOneRow("ビット反転");
-        strcpy(ItemDefaults.DefDir, "C:\\out");
-        ItemDefaults.DefType = ConvInvert;
-        strcpy(ItemDefaults.DefPass, "old");
+        SetOneRow("ビット反転");
+        SetDefaults("C:\\out", ConvInvert, "old");
         int result = Run(row, [&](HWND dialog) {
             Click(dialog, IDC_ITEM_PASSWORD);
             Type(dialog, IDC_ITEM_PASSEDIT, "");
@@ -618,7 +597,7 @@ TEST_F(ItemSettings, EmptyPasswordBlocksOkUntilAnotherTypeIsChosen)
 
 TEST_F(ItemSettings, TypeButtonsExcludeEachOther)
 {
-    AddOneRow();
+    SetOneRow();
     Run(0, [&](HWND dialog) {
         for (int from : TypeButtons) {
             for (int to : TypeButtons) {
@@ -645,11 +624,8 @@ TEST_F(ItemSettings, CancelAndEscapeApplyNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.row < 0 ? "defaults" : "row")
                                         << (c.escape ? ", Escape" : ", Cancel"));
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        AddOneRow("ビット反転");
-        strcpy(ItemDefaults.DefDir, "D:\\before");
-        ItemDefaults.DefType = ConvInvert;
-        strcpy(ItemDefaults.DefPass, "old");
+        SetOneRow("ビット反転");
+        SetDefaults("D:\\before", ConvInvert, "old");
         int result = Run(c.row, [&](HWND dialog) {
             Type(dialog, IDC_ITEM_DIR, "E:\\changed");
             if (c.row >= 0)
@@ -676,7 +652,7 @@ TEST_F(ItemSettings, BrowseButtonWritesOnlyAChosenFolder)
     std::string chosen = TestDir();
     std::string start = chosen + "\\start";
     ASSERT_TRUE(CreateDirectoryA(start.c_str(), NULL));
-    AddOneRow();
+    SetOneRow();
 
     // Cancelled: the typed text stays, even one the browser cannot show.
     Run(0, [&](HWND dialog) {
@@ -730,7 +706,7 @@ TEST_F(ItemSettings, NoDestFileLongerThan259Bytes)
         { "C:\\" + Repeat("d", 300), "a.txt", false },
         { "C:\\out", Repeat("n", 300), false },
     };
-    AddOneRow();
+    SetOneRow();
     Run(0, [&](HWND dialog) {
         for (const Case& c : oneRow) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
@@ -750,9 +726,8 @@ TEST_F(ItemSettings, NoDestFileLongerThan259Bytes)
     // Several rows: every row's own name must fit, not only the first's.
     std::string longName = Repeat("L", 200);
     std::string longDest = "C:\\in\\" + longName;
-    SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
     std::string skipDest = "C:\\in\\" + Repeat("S", 250);  // not selected: not judged
-    AddRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "リバース" },
+    SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "リバース" },
               { "C:\\in\\skip", skipDest.c_str(), "リバース" },
               { longDest.c_str(), longDest.c_str(), "リバース" } });
     Select({ 0, 2 });
@@ -787,8 +762,7 @@ TEST_F(ItemSettings, LongPasswordIsShownWholeAndCutAtACharacter)
     const std::string placed = "a" + Repeat("表", 40);  // 81 bytes, odd start
 
     // From the defaults: the limit comes after the fill, and OK keeps it.
-    ItemDefaults.DefType = ConvPassword;
-    strcpy(ItemDefaults.DefPass, forty.c_str());
+    SetDefaults("", ConvPassword, forty.c_str());
     Run(-1, [&](HWND dialog) {
         EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), forty);
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_ITEM_PASSEDIT, EM_GETLIMITTEXT, 0, 0), 32);
@@ -803,7 +777,7 @@ TEST_F(ItemSettings, LongPasswordIsShownWholeAndCutAtACharacter)
     });
     EXPECT_EQ(ItemDefaults.DefPass, "a" + Repeat("表", 31));  // 63 bytes
 
-    AddOneRow("パスワード=x");
+    SetOneRow("パスワード=x");
     Run(0, [&](HWND dialog) {
         Type(dialog, IDC_ITEM_PASSEDIT, placed);
         PostClick(dialog, IDOK);
