@@ -64,11 +64,10 @@ int ReadFittingText(HWND dialog, int id, char* buffer, int size)
     return got;
 }
 
-// The password edit's text cut to at most maxBytes bytes (maxBytes + 1 of
-// room in out), at a character boundary. The edit's keyboard limit does
-// not bound text placed there by other means, so the read itself is
-// bounded too; maxBytes stays far below that bound, so a character split
-// by the read never reaches out.
+// The password edit's text, cut after its last whole character within
+// maxBytes (out has maxBytes + 1 bytes). The edit's 32-byte limit binds
+// only the keyboard, so the read is bounded as well; a character that the
+// read splits lies beyond anything kept.
 void ReadPassword(HWND dialog, char* out, size_t maxBytes)
 {
     char text[MAX_PATH];

@@ -90,16 +90,17 @@ void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR, DWORD)
 }
 
 // Clicks "..." and lets answer deal with the browser; returns once the
-// browser has closed.
-void BrowseWith(HWND dialog, std::function<void(HWND)> answer)
+// browser has closed, false when it never opened.
+bool BrowseWith(HWND dialog, std::function<void(HWND)> answer)
 {
     BrowsingDialog = dialog;
     BrowserAction = answer;
     UINT_PTR timer = SetTimer(NULL, 0, 20, AnswerBrowser);
     Click(dialog, IDC_ITEM_BROWSE);
     KillTimer(NULL, timer);
-    EXPECT_FALSE(BrowserAction) << "the folder browser did not open";
+    bool answered = !BrowserAction;
     BrowserAction = nullptr;
+    return answered;
 }
 
 void SetDefaults(const char* dir, int type, const char* password)
@@ -140,37 +141,42 @@ protected:
         ItemDefaults = savedDefaults_;
     }
 
-    // Replaces the list's rows.
-    void SetRows(const std::vector<RowText>& rows)
+    // Replaces the list's rows; false when the list refused one.
+    bool SetRows(const std::vector<RowText>& rows)
     {
-        ASSERT_TRUE(SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0));
+        if (!SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0))
+            return false;
         for (const RowText& row : rows) {
             LVITEMA item;
             ZeroMemory(&item, sizeof item);
             item.mask = LVIF_TEXT;
             item.iItem = (int)SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0);
             item.pszText = (LPSTR)row.src;
-            int index = (int)SendMessageA(list_, LVM_INSERTITEMA, 0, (LPARAM)&item);
-            ASSERT_GE(index, 0);
-            item.iItem = index;
-            item.iSubItem = 1;
-            item.pszText = (LPSTR)row.dest;
-            ASSERT_TRUE(SendMessageA(list_, LVM_SETITEMA, 0, (LPARAM)&item));
-            item.iSubItem = 2;
-            item.pszText = (LPSTR)row.label;
-            ASSERT_TRUE(SendMessageA(list_, LVM_SETITEMA, 0, (LPARAM)&item));
+            item.iItem = (int)SendMessageA(list_, LVM_INSERTITEMA, 0, (LPARAM)&item);
+            if (item.iItem < 0)
+                return false;
+            const char* texts[] = { row.dest, row.label };
+            for (int column = 1; column <= 2; ++column) {
+                item.iSubItem = column;
+                item.pszText = (LPSTR)texts[column - 1];
+                if (!SendMessageA(list_, LVM_SETITEMA, 0, (LPARAM)&item))
+                    return false;
+            }
         }
+        return true;
     }
 
-    void Select(const std::vector<int>& rows)
+    bool Select(const std::vector<int>& rows)
     {
         for (int row : rows) {
             LVITEMA item;
             ZeroMemory(&item, sizeof item);
             item.stateMask = LVIS_SELECTED;
             item.state = LVIS_SELECTED;
-            ASSERT_TRUE(SendMessageA(list_, LVM_SETITEMSTATE, row, (LPARAM)&item));
+            if (!SendMessageA(list_, LVM_SETITEMSTATE, row, (LPARAM)&item))
+                return false;
         }
+        return true;
     }
 
     bool IsSelected(int row)
@@ -201,10 +207,9 @@ protected:
     }
 
     // The usual single row, selected.
-    void SetOneRow(const char* label = "リバース")
+    bool SetOneRow(const char* label = "リバース")
     {
-        SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", label } });
-        Select({ 0 });
+        return SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", label } }) && Select({ 0 });
     }
 
     HWND owner_ = NULL;
@@ -248,7 +253,7 @@ TEST_F(ItemSettings, TemplateControlsInTabOrder)
 
     // Checking a type button moves the tab stop to it: with the first one
     // checked the styles are those of the template.
-    SetOneRow("ビット反転");
+    ASSERT_TRUE(SetOneRow("ビット反転"));
     Run(0, [&](HWND dialog) {
         DWORD style = (DWORD)GetWindowLongA(dialog, GWL_STYLE);
         EXPECT_EQ(style & (WS_CAPTION | DS_MODALFRAME | WS_POPUP),
@@ -336,7 +341,7 @@ TEST_F(ItemSettings, OkFollowsDirectoryAndFileName)
         PostClick(dialog, IDCANCEL);
     });
 
-    SetOneRow();
+    ASSERT_TRUE(SetOneRow());
     Run(0, [&](HWND dialog) {
         for (const Case& c : rowCases) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
@@ -364,8 +369,8 @@ TEST_F(ItemSettings, OneRowOpensOnItsDestFile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dest);
-        SetRows({ { "C:\\src\\file.dat", c.dest, "ビット反転" } });
-        Select({ 0 });
+        ASSERT_TRUE(SetRows({ { "C:\\src\\file.dat", c.dest, "ビット反転" } }));
+        ASSERT_TRUE(Select({ 0 }));
         Run(0, [&](HWND dialog) {
             EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), c.dest);
             EXPECT_TRUE(IsShown(dialog, IDC_ITEM_FILELABEL));
@@ -393,9 +398,9 @@ TEST_F(ItemSettings, OkWritesTheRowsDestFileAndType)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dest);
-        SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", "ビット反転" },
-                  { "C:\\src\\b.txt", "C:\\out\\b.txt", "ビット反転" } });
-        Select({ 0 });
+        ASSERT_TRUE(SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", "ビット反転" },
+                              { "C:\\src\\b.txt", "C:\\out\\b.txt", "ビット反転" } }));
+        ASSERT_TRUE(Select({ 0 }));
         int result = Run(0, [&](HWND dialog) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
             Type(dialog, IDC_ITEM_NAME, c.name);
@@ -413,11 +418,11 @@ TEST_F(ItemSettings, OkWritesTheRowsDestFileAndType)
 
 TEST_F(ItemSettings, SeveralRowsKeepTheirOwnFileNames)
 {
-    SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "ビット反転" },
-              { "C:\\in\\b.txt", "C:\\old\\b.txt", "リバース" },
-              { "C:\\in\\表", "C:\\in\\表", "(not convert)" },
-              { "C:\\x表\\c.dat", "C:\\x表\\c.dat", "パスワード=old" } });
-    Select({ 0, 2, 3 });
+    ASSERT_TRUE(SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "ビット反転" },
+                          { "C:\\in\\b.txt", "C:\\old\\b.txt", "リバース" },
+                          { "C:\\in\\表", "C:\\in\\表", "(not convert)" },
+                          { "C:\\x表\\c.dat", "C:\\x表\\c.dat", "パスワード=old" } }));
+    ASSERT_TRUE(Select({ 0, 2, 3 }));
     int result = Run(0, [&](HWND dialog) {
         EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), "");
         EXPECT_FALSE(IsEnabled(dialog, IDC_ITEM_NAME));
@@ -470,7 +475,7 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        SetOneRow(c.label.c_str());
+        ASSERT_TRUE(SetOneRow(c.label.c_str()));
         Run(0, [&](HWND dialog) {
             EXPECT_EQ(CheckedTypeButton(dialog), c.button);
             EXPECT_EQ(IsEnabled(dialog, IDC_ITEM_PASSEDIT), c.button == IDC_ITEM_PASSWORD);
@@ -483,7 +488,7 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
 
 TEST_F(ItemSettings, DefaultsModeShowsOnlyTheDefaults)
 {
-    SetOneRow();
+    ASSERT_TRUE(SetOneRow());
     SetDefaults("D:\\conv", ConvReverse, "kept");
     Run(-1, [&](HWND dialog) {
         EXPECT_EQ(WindowText(dialog), "デフォルト設定");
@@ -567,7 +572,7 @@ TEST_F(ItemSettings, EmptyPasswordBlocksOkUntilAnotherTypeIsChosen)
 {
     for (int row : { -1, 0 }) {
         SCOPED_TRACE(row < 0 ? "defaults" : "row");
-        SetOneRow("ビット反転");
+        ASSERT_TRUE(SetOneRow("ビット反転"));
         SetDefaults("C:\\out", ConvInvert, "old");
         int result = Run(row, [&](HWND dialog) {
             Click(dialog, IDC_ITEM_PASSWORD);
@@ -597,7 +602,7 @@ TEST_F(ItemSettings, EmptyPasswordBlocksOkUntilAnotherTypeIsChosen)
 
 TEST_F(ItemSettings, TypeButtonsExcludeEachOther)
 {
-    SetOneRow();
+    ASSERT_TRUE(SetOneRow());
     Run(0, [&](HWND dialog) {
         for (int from : TypeButtons) {
             for (int to : TypeButtons) {
@@ -624,7 +629,7 @@ TEST_F(ItemSettings, CancelAndEscapeApplyNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.row < 0 ? "defaults" : "row")
                                         << (c.escape ? ", Escape" : ", Cancel"));
-        SetOneRow("ビット反転");
+        ASSERT_TRUE(SetOneRow("ビット反転"));
         SetDefaults("D:\\before", ConvInvert, "old");
         int result = Run(c.row, [&](HWND dialog) {
             Type(dialog, IDC_ITEM_DIR, "E:\\changed");
@@ -652,12 +657,12 @@ TEST_F(ItemSettings, BrowseButtonWritesOnlyAChosenFolder)
     std::string chosen = TestDir();
     std::string start = chosen + "\\start";
     ASSERT_TRUE(CreateDirectoryA(start.c_str(), NULL));
-    SetOneRow();
+    ASSERT_TRUE(SetOneRow());
 
     // Cancelled: the typed text stays, even one the browser cannot show.
     Run(0, [&](HWND dialog) {
         Type(dialog, IDC_ITEM_DIR, "C:");
-        BrowseWith(dialog, [](HWND browser) { PostClick(browser, IDCANCEL); });
+        EXPECT_TRUE(BrowseWith(dialog, [](HWND browser) { PostClick(browser, IDCANCEL); }));
         EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), "C:");
         EXPECT_FALSE(IsEnabled(dialog, IDOK));
         PostClick(dialog, IDCANCEL);
@@ -668,10 +673,10 @@ TEST_F(ItemSettings, BrowseButtonWritesOnlyAChosenFolder)
     Run(0, [&](HWND dialog) {
         Type(dialog, IDC_ITEM_DIR, start);
         Type(dialog, IDC_ITEM_NAME, "");
-        BrowseWith(dialog, [&](HWND browser) {
+        EXPECT_TRUE(BrowseWith(dialog, [&](HWND browser) {
             SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)chosen.c_str());
             PostClick(browser, IDOK);
-        });
+        }));
         EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), chosen);
         EXPECT_FALSE(IsEnabled(dialog, IDOK));  // the empty name still blocks it
         Type(dialog, IDC_ITEM_NAME, "a.txt");
@@ -681,7 +686,7 @@ TEST_F(ItemSettings, BrowseButtonWritesOnlyAChosenFolder)
 
     Run(0, [&](HWND dialog) {
         Type(dialog, IDC_ITEM_DIR, start);
-        BrowseWith(dialog, [](HWND browser) { PostClick(browser, IDOK); });
+        EXPECT_TRUE(BrowseWith(dialog, [](HWND browser) { PostClick(browser, IDOK); }));
         EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), start);
         PostClick(dialog, IDCANCEL);
     });
@@ -706,7 +711,7 @@ TEST_F(ItemSettings, NoDestFileLongerThan259Bytes)
         { "C:\\" + Repeat("d", 300), "a.txt", false },
         { "C:\\out", Repeat("n", 300), false },
     };
-    SetOneRow();
+    ASSERT_TRUE(SetOneRow());
     Run(0, [&](HWND dialog) {
         for (const Case& c : oneRow) {
             Type(dialog, IDC_ITEM_DIR, c.dir);
@@ -727,10 +732,10 @@ TEST_F(ItemSettings, NoDestFileLongerThan259Bytes)
     std::string longName = Repeat("L", 200);
     std::string longDest = "C:\\in\\" + longName;
     std::string skipDest = "C:\\in\\" + Repeat("S", 250);  // not selected: not judged
-    SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "リバース" },
-              { "C:\\in\\skip", skipDest.c_str(), "リバース" },
-              { longDest.c_str(), longDest.c_str(), "リバース" } });
-    Select({ 0, 2 });
+    ASSERT_TRUE(SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "リバース" },
+                          { "C:\\in\\skip", skipDest.c_str(), "リバース" },
+                          { longDest.c_str(), longDest.c_str(), "リバース" } }));
+    ASSERT_TRUE(Select({ 0, 2 }));
     const Case severalRows[] = {
         { "C:\\" + Repeat("d", 55), "", true },   // 58 + 1 + 200 = 259
         { "C:\\" + Repeat("d", 56), "", false },  // 260 for the third row only
@@ -777,7 +782,7 @@ TEST_F(ItemSettings, LongPasswordIsShownWholeAndCutAtACharacter)
     });
     EXPECT_EQ(ItemDefaults.DefPass, "a" + Repeat("表", 31));  // 63 bytes
 
-    SetOneRow("パスワード=x");
+    ASSERT_TRUE(SetOneRow("パスワード=x"));
     Run(0, [&](HWND dialog) {
         Type(dialog, IDC_ITEM_PASSEDIT, placed);
         PostClick(dialog, IDOK);
