@@ -19,8 +19,8 @@ struct JobRow {
     char TypeLabel[LabelSize];
 };
 
-// Reads a column's text into buffer (size bytes, cut by the list view to
-// fit). Returns the length read.
+// Reads a column's text into buffer (size bytes; a longer text is cut after
+// its last whole character that fits). Returns the length read.
 int ReadJobColumn(HWND list, int row, int column, char* buffer, int size);
 
 // Writes a column's text. Returns 1 when the list view took it.

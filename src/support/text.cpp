@@ -44,6 +44,9 @@ size_t CopyTextCut(char* dst, size_t maxBytes, const char* src)
 {
     size_t i = 0;
     while (src[i] != '\0') {
+        // A lead byte without its trail byte (a text cut short) is dropped.
+        if (IsLeadByte((unsigned char)src[i]) && src[i + 1] == '\0')
+            break;
         size_t step = (size_t)CharBytes(src + i);
         if (i + step > maxBytes)
             break;

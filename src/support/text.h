@@ -22,8 +22,9 @@ int CopyText(char* dst, size_t size, const char* src);
 int AppendText(char* dst, size_t size, const char* src);
 
 // Copies at most maxBytes bytes of src into dst (which has room for
-// maxBytes + 1), never splitting a double-byte character. Returns the
-// number of bytes copied.
+// maxBytes + 1), never splitting a double-byte character; a lead byte at
+// the very end without its trail byte is left out. Returns the number of
+// bytes copied.
 size_t CopyTextCut(char* dst, size_t maxBytes, const char* src);
 
 

@@ -1,0 +1,793 @@
+// The item settings dialog, opened for real and driven from inside the
+// process: a report list view of three columns stands in for the job list.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <string.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/mainwnd.h"
+#include "dialogs/itemdlg.h"
+#include "joblist/listview.h"
+#include "res/resource.h"
+#include "support/settings.h"
+#include "testutil.h"
+
+namespace {
+
+struct RowText {
+    const char* src;
+    const char* dest;
+    const char* label;
+};
+
+const int TypeButtons[] = { IDC_ITEM_INVERT, IDC_ITEM_REVERSE, IDC_ITEM_PASSWORD, IDC_ITEM_NONE };
+
+// Id of the only checked type button; 0 when none is, -1 when several are.
+int CheckedTypeButton(HWND dialog)
+{
+    int found = 0;
+    for (int id : TypeButtons) {
+        if (IsChecked(dialog, id))
+            found = found == 0 ? id : -1;
+    }
+    return found;
+}
+
+// A click as the mouse gives it: the button checks itself and notifies.
+void Click(HWND dialog, int id)
+{
+    SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+}
+
+// Types text into an edit as a whole (raises the change notification).
+void Type(HWND dialog, int id, const std::string& text)
+{
+    SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+bool IsShown(HWND dialog, int id)
+{
+    return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE;
+}
+
+std::string Repeat(const std::string& part, int times)
+{
+    std::string s;
+    for (int i = 0; i < times; ++i)
+        s += part;
+    return s;
+}
+
+// The folder browser runs its own modal loop inside the click on "...";
+// this timer finds it there, a visible pop-up owned by the item dialog.
+// (Wine's GetWindow(GW_ENABLEDPOPUP) does not find it.)
+HWND BrowsingDialog = NULL;
+std::function<void(HWND)> BrowserAction;
+
+BOOL CALLBACK MatchBrowser(HWND window, LPARAM found)
+{
+    if (GetWindow(window, GW_OWNER) != BrowsingDialog || !IsWindowVisible(window))
+        return TRUE;
+    *(HWND*)found = window;
+    return FALSE;
+}
+
+void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND browser = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), MatchBrowser, (LPARAM)&browser);
+    if (browser == NULL || !BrowserAction)
+        return;
+    std::function<void(HWND)> run;
+    run.swap(BrowserAction);
+    run(browser);
+}
+
+// Clicks "..." and lets answer deal with the browser; returns once the
+// browser has closed, false when it never opened.
+bool BrowseWith(HWND dialog, std::function<void(HWND)> answer)
+{
+    BrowsingDialog = dialog;
+    BrowserAction = answer;
+    UINT_PTR timer = SetTimer(NULL, 0, 20, AnswerBrowser);
+    Click(dialog, IDC_ITEM_BROWSE);
+    KillTimer(NULL, timer);
+    bool answered = !BrowserAction;
+    BrowserAction = nullptr;
+    return answered;
+}
+
+void SetDefaults(const char* dir, int type, const char* password)
+{
+    strcpy(ItemDefaults.DefDir, dir);
+    ItemDefaults.DefType = type;
+    strcpy(ItemDefaults.DefPass, password);
+}
+
+class ItemSettings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AppInstance = GetModuleHandleA(NULL);
+        savedDefaults_ = ItemDefaults;
+        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 100, 100, 640, 400,
+                                 NULL, NULL, AppInstance, NULL);
+        ASSERT_NE(owner_, (HWND)NULL);
+        list_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT
+                                | LVS_SHOWSELALWAYS, 0, 0, 620, 380, owner_,
+                                (HMENU)IDC_JOBLIST, AppInstance, NULL);
+        ASSERT_NE(list_, (HWND)NULL);
+        for (int i = 0; i < 3; ++i) {
+            LVCOLUMNA column;
+            ZeroMemory(&column, sizeof column);
+            column.mask = LVCF_WIDTH | LVCF_TEXT;
+            column.cx = 200;
+            column.pszText = (LPSTR)"column";
+            ASSERT_EQ(SendMessageA(list_, LVM_INSERTCOLUMNA, i, (LPARAM)&column), i);
+        }
+        JobListView = list_;
+    }
+
+    void TearDown() override
+    {
+        JobListView = NULL;
+        DestroyWindow(owner_);
+        ItemDefaults = savedDefaults_;
+    }
+
+    // Replaces the list's rows; false when the list refused one.
+    bool SetRows(const std::vector<RowText>& rows)
+    {
+        if (!SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0))
+            return false;
+        for (const RowText& row : rows) {
+            LVITEMA item;
+            ZeroMemory(&item, sizeof item);
+            item.mask = LVIF_TEXT;
+            item.iItem = (int)SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0);
+            item.pszText = (LPSTR)row.src;
+            item.iItem = (int)SendMessageA(list_, LVM_INSERTITEMA, 0, (LPARAM)&item);
+            if (item.iItem < 0)
+                return false;
+            const char* texts[] = { row.dest, row.label };
+            for (int column = 1; column <= 2; ++column) {
+                item.iSubItem = column;
+                item.pszText = (LPSTR)texts[column - 1];
+                if (!SendMessageA(list_, LVM_SETITEMA, 0, (LPARAM)&item))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    bool Select(const std::vector<int>& rows)
+    {
+        for (int row : rows) {
+            LVITEMA item;
+            ZeroMemory(&item, sizeof item);
+            item.stateMask = LVIS_SELECTED;
+            item.state = LVIS_SELECTED;
+            if (!SendMessageA(list_, LVM_SETITEMSTATE, row, (LPARAM)&item))
+                return false;
+        }
+        return true;
+    }
+
+    bool IsSelected(int row)
+    {
+        return SendMessageA(list_, LVM_GETITEMSTATE, row, LVIS_SELECTED) == LVIS_SELECTED;
+    }
+
+    std::string Column(int row, int column)
+    {
+        char text[1024];
+        text[0] = '\0';
+        LVITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(list_, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+        return text;
+    }
+
+    // Opens the dialog on row (-1: the defaults), runs action once it shows
+    // (the action closes it) and returns the dialog's result.
+    int Run(int row, std::function<void(HWND)> action)
+    {
+        DialogDriver driver;
+        driver.Then(IDC_ITEM_DIR, action);
+        return OpenItemSettings(owner_, row);
+    }
+
+    // The usual single row, selected.
+    bool SetOneRow(const char* label = "リバース")
+    {
+        return SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", label } }) && Select({ 0 });
+    }
+
+    HWND owner_ = NULL;
+    HWND list_ = NULL;
+    ItemDefaultsData savedDefaults_;
+};
+
+TEST_F(ItemSettings, TemplateControlsInTabOrder)
+{
+    struct Control {
+        int id;
+        const char* cls;
+        const char* text;  // null: not compared (filled at run time)
+        DWORD type;        // low four style bits
+        DWORD set;
+        DWORD clear;
+        RECT rect;         // x, y, width, height in dialog units
+    };
+    const DWORD Group = WS_GROUP;
+    const DWORD Tab = WS_TABSTOP;
+    const DWORD Box = WS_BORDER | ES_AUTOHSCROLL | Tab;
+    const Control controls[] = {
+        { 2020, "Static", "対象ファイル：", SS_LEFT, 0, Tab, { 5, 10, 42, 8 } },
+        { 2022, "Static", nullptr, SS_LEFT, SS_NOPREFIX, Tab, { 61, 10, 153, 8 } },
+        { -1, "Static", "出力ディレクトリ：", SS_LEFT, 0, Tab, { 5, 24, 55, 8 } },
+        { 2024, "Edit", nullptr, ES_LEFT, Box, 0, { 61, 22, 135, 12 } },
+        { 2025, "Button", "...", BS_PUSHBUTTON, Tab, 0, { 199, 22, 14, 12 } },
+        { 2021, "Static", "出力ファイル名：", SS_LEFT, 0, Tab, { 5, 38, 53, 8 } },
+        { 2023, "Edit", nullptr, ES_LEFT, Box, 0, { 61, 36, 153, 12 } },
+        { -1, "Button", "変換タイプ", BS_GROUPBOX, 0, Tab, { 5, 59, 209, 63 } },
+        { 2026, "Button", "ビット反転(&B)", BS_AUTORADIOBUTTON, Group | Tab, 0, { 16, 75, 56, 8 } },
+        { 2027, "Button", "リバース(&R)", BS_AUTORADIOBUTTON, 0, Group | Tab, { 16, 92, 52, 8 } },
+        { 2028, "Button", "パスワード(&P)", BS_AUTORADIOBUTTON, 0, Group | Tab, { 77, 75, 57, 8 } },
+        { 2030, "Edit", nullptr, ES_LEFT, Box, Group, { 77, 90, 69, 12 } },
+        { -1, "Static", "※パスワードは1～32文字の範囲内", SS_LEFT, 0, Group | Tab,
+          { 77, 107, 109, 8 } },
+        { 2029, "Button", "無変換(&N)", BS_AUTORADIOBUTTON, 0, Group | Tab, { 150, 75, 48, 8 } },
+        { 1, "Button", "OK", BS_DEFPUSHBUTTON, Tab, 0, { 109, 151, 50, 14 } },
+        { 2, "Button", "Cancel", BS_PUSHBUTTON, Tab, 0, { 164, 151, 50, 14 } },
+    };
+
+    // Checking a type button moves the tab stop to it: with the first one
+    // checked the styles are those of the template.
+    ASSERT_TRUE(SetOneRow("ビット反転"));
+    Run(0, [&](HWND dialog) {
+        DWORD style = (DWORD)GetWindowLongA(dialog, GWL_STYLE);
+        EXPECT_EQ(style & (WS_CAPTION | DS_MODALFRAME | WS_POPUP),
+                  (DWORD)(WS_CAPTION | DS_MODALFRAME | WS_POPUP));
+        EXPECT_EQ(style & WS_SYSMENU, 0u);
+        EXPECT_EQ(WindowText(dialog), "アイテム設定");
+        RECT client;
+        GetClientRect(dialog, &client);
+        RECT size = { 0, 0, 220, 170 };
+        MapDialogRect(dialog, &size);
+        EXPECT_EQ(client.right, size.right);
+        EXPECT_EQ(client.bottom, size.bottom);
+
+        HWND child = GetWindow(dialog, GW_CHILD);
+        for (const Control& c : controls) {
+            SCOPED_TRACE(testing::Message() << "control " << c.id << " " << (c.text ? c.text : ""));
+            ASSERT_NE(child, (HWND)NULL);
+            EXPECT_EQ(GetDlgCtrlID(child), c.id == -1 ? 0xFFFF : c.id);
+            char cls[32];
+            GetClassNameA(child, cls, sizeof cls);
+            EXPECT_EQ(lstrcmpiA(cls, c.cls), 0) << cls;
+            if (c.text != nullptr) {
+                EXPECT_EQ(WindowText(child), c.text);
+            }
+            // Edits show WS_BORDER as a client edge once created.
+            DWORD s = (DWORD)GetWindowLongA(child, GWL_STYLE);
+            if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+                s |= WS_BORDER;
+            EXPECT_EQ(s & 0xF, c.type);
+            EXPECT_EQ(s & c.set, c.set);
+            EXPECT_EQ(s & c.clear, 0u);
+            // Each of x, y, width and height is converted on its own, as
+            // the dialog manager does.
+            RECT want = c.rect;
+            MapDialogRect(dialog, &want);
+            want.right += want.left;
+            want.bottom += want.top;
+            RECT got;
+            GetWindowRect(child, &got);
+            MapWindowPoints(NULL, dialog, (POINT*)&got, 2);
+            EXPECT_TRUE(EqualRect(&want, &got))
+                << want.left << "," << want.top << "," << want.right << "," << want.bottom
+                << " != " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+            child = GetWindow(child, GW_HWNDNEXT);
+        }
+        EXPECT_EQ(child, (HWND)NULL) << "more controls than the template lists";
+        PostClick(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(ItemSettings, OkFollowsDirectoryAndFileName)
+{
+    struct Case {
+        const char* dir;
+        const char* name;  // row mode only
+        bool ok;
+    };
+    const Case defaultsCases[] = {
+        { "", nullptr, true },  // empty: converted in place
+        { "C:", nullptr, false },
+        { "C:\\", nullptr, true },
+        { "\\\\server\\share", nullptr, false },
+        { "x:\\", nullptr, true },
+        { "7:\\out", nullptr, true },  // the drive letter itself is not judged
+        { "C:out", nullptr, false },
+        { "out\\dir", nullptr, false },
+    };
+    const Case rowCases[] = {
+        { "", "a.txt", false },
+        { "C:", "a.txt", false },
+        { "C:\\", "a.txt", true },
+        { "\\\\server\\share", "a.txt", false },
+        { "x:\\", "a.txt", true },
+        { "D:\\out", "a.txt", true },
+        { "D:\\out", "", false },
+        { "D:\\out", " ", true },
+    };
+
+    SetDefaults("", ConvInvert, "");
+    Run(-1, [&](HWND dialog) {
+        for (const Case& c : defaultsCases) {
+            Type(dialog, IDC_ITEM_DIR, c.dir);
+            EXPECT_EQ(IsEnabled(dialog, IDOK), c.ok) << "defaults, directory \"" << c.dir << "\"";
+        }
+        PostClick(dialog, IDCANCEL);
+    });
+
+    ASSERT_TRUE(SetOneRow());
+    Run(0, [&](HWND dialog) {
+        for (const Case& c : rowCases) {
+            Type(dialog, IDC_ITEM_DIR, c.dir);
+            Type(dialog, IDC_ITEM_NAME, c.name);
+            EXPECT_EQ(IsEnabled(dialog, IDOK), c.ok)
+                << "row, directory \"" << c.dir << "\", name \"" << c.name << "\"";
+        }
+        PostClick(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(ItemSettings, OneRowOpensOnItsDestFile)
+{
+    struct Case {
+        const char* dest;
+        const char* dir;
+        const char* name;
+    };
+    const Case cases[] = {
+        { "C:\\out\\a.txt", "C:\\out", "a.txt" },
+        { "C:\\a.txt", "C:\\", "a.txt" },
+        { "D:\\data\\表", "D:\\data", "表" },      // 表 ends in 0x5C: no separator
+        { "E:\\表\\b.bin", "E:\\表", "b.bin" },
+        { "F:\\a&b\\c.txt", "F:\\a&b", "c.txt" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dest);
+        ASSERT_TRUE(SetRows({ { "C:\\src\\file.dat", c.dest, "ビット反転" } }));
+        ASSERT_TRUE(Select({ 0 }));
+        Run(0, [&](HWND dialog) {
+            EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), c.dest);
+            EXPECT_TRUE(IsShown(dialog, IDC_ITEM_FILELABEL));
+            EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), c.dir);
+            EXPECT_EQ(ItemText(dialog, IDC_ITEM_NAME), c.name);
+            EXPECT_TRUE(IsEnabled(dialog, IDC_ITEM_NAME));
+            EXPECT_TRUE(IsEnabled(dialog, IDOK));
+            PostClick(dialog, IDCANCEL);
+        });
+    }
+}
+
+TEST_F(ItemSettings, OkWritesTheRowsDestFileAndType)
+{
+    struct Case {
+        const char* dir;
+        const char* name;
+        const char* dest;
+    };
+    const Case cases[] = {
+        { "C:\\", "a.txt", "C:\\a.txt" },        // a drive root gets no second backslash
+        { "C:\\表", "a.txt", "C:\\表\\a.txt" },  // 表 is no separator: one is added
+        { "C:\\new\\", "b.txt", "C:\\new\\b.txt" },
+        { "D:\\x", "表", "D:\\x\\表" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dest);
+        ASSERT_TRUE(SetRows({ { "C:\\src\\a.txt", "C:\\out\\a.txt", "ビット反転" },
+                              { "C:\\src\\b.txt", "C:\\out\\b.txt", "ビット反転" } }));
+        ASSERT_TRUE(Select({ 0 }));
+        int result = Run(0, [&](HWND dialog) {
+            Type(dialog, IDC_ITEM_DIR, c.dir);
+            Type(dialog, IDC_ITEM_NAME, c.name);
+            Click(dialog, IDC_ITEM_REVERSE);
+            PostClick(dialog, IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(Column(0, 0), "C:\\src\\a.txt");
+        EXPECT_EQ(Column(0, 1), c.dest);
+        EXPECT_EQ(Column(0, 2), "リバース");
+        EXPECT_EQ(Column(1, 1), "C:\\out\\b.txt");
+        EXPECT_EQ(Column(1, 2), "ビット反転");
+    }
+}
+
+TEST_F(ItemSettings, SeveralRowsKeepTheirOwnFileNames)
+{
+    ASSERT_TRUE(SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "ビット反転" },
+                          { "C:\\in\\b.txt", "C:\\old\\b.txt", "リバース" },
+                          { "C:\\in\\表", "C:\\in\\表", "(not convert)" },
+                          { "C:\\x表\\c.dat", "C:\\x表\\c.dat", "パスワード=old" } }));
+    ASSERT_TRUE(Select({ 0, 2, 3 }));
+    int result = Run(0, [&](HWND dialog) {
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), "");
+        EXPECT_FALSE(IsEnabled(dialog, IDC_ITEM_NAME));
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_NAME), "");
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), "C:\\in");
+        EXPECT_TRUE(IsEnabled(dialog, IDOK));
+        Type(dialog, IDC_ITEM_DIR, "F:\\out");
+        Click(dialog, IDC_ITEM_PASSWORD);
+        Type(dialog, IDC_ITEM_PASSEDIT, "pw");
+        EXPECT_TRUE(IsEnabled(dialog, IDOK));
+        PostClick(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    const RowText expected[] = {
+        { "C:\\in\\a.txt", "F:\\out\\a.txt", "パスワード=pw" },
+        { "C:\\in\\b.txt", "C:\\old\\b.txt", "リバース" },
+        { "C:\\in\\表", "F:\\out\\表", "パスワード=pw" },
+        { "C:\\x表\\c.dat", "F:\\out\\c.dat", "パスワード=pw" },
+    };
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(testing::Message() << "row " << row);
+        EXPECT_EQ(Column(row, 0), expected[row].src);
+        EXPECT_EQ(Column(row, 1), expected[row].dest);
+        EXPECT_EQ(Column(row, 2), expected[row].label);
+        EXPECT_EQ(IsSelected(row), row != 1);
+    }
+}
+
+TEST_F(ItemSettings, LabelChoosesTheOpeningType)
+{
+    struct Case {
+        std::string label;
+        int button;
+        std::string password;
+        bool ok;
+    };
+    const std::string cutPassword = "a" + Repeat("表", 25);  // the list reads 63 bytes
+    const Case cases[] = {
+        { "ビット反転", IDC_ITEM_INVERT, "", true },
+        { "リバース", IDC_ITEM_REVERSE, "", true },
+        { "パスワード=abc", IDC_ITEM_PASSWORD, "abc", true },
+        { "パスワード=a=b", IDC_ITEM_PASSWORD, "a=b", true },
+        { "パスワード", IDC_ITEM_PASSWORD, "", false },
+        { "パスワードabc", IDC_ITEM_PASSWORD, "", false },
+        { "(not convert)", IDC_ITEM_NONE, "", true },
+        { "ビット反転 ", IDC_ITEM_NONE, "", true },
+        { "anything", IDC_ITEM_NONE, "", true },
+        { "", IDC_ITEM_NONE, "", true },
+        { "パスワード=" + cutPassword + "表", IDC_ITEM_PASSWORD, cutPassword, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(SetOneRow(c.label.c_str()));
+        Run(0, [&](HWND dialog) {
+            EXPECT_EQ(CheckedTypeButton(dialog), c.button);
+            EXPECT_EQ(IsEnabled(dialog, IDC_ITEM_PASSEDIT), c.button == IDC_ITEM_PASSWORD);
+            EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), c.password);
+            EXPECT_EQ(IsEnabled(dialog, IDOK), c.ok);
+            PostClick(dialog, IDCANCEL);
+        });
+    }
+}
+
+TEST_F(ItemSettings, DefaultsModeShowsOnlyTheDefaults)
+{
+    ASSERT_TRUE(SetOneRow());
+    SetDefaults("D:\\conv", ConvReverse, "kept");
+    Run(-1, [&](HWND dialog) {
+        EXPECT_EQ(WindowText(dialog), "デフォルト設定");
+        EXPECT_FALSE(IsShown(dialog, IDC_ITEM_FILELABEL));
+        EXPECT_FALSE(IsShown(dialog, IDC_ITEM_NAMELABEL));
+        EXPECT_FALSE(IsShown(dialog, IDC_ITEM_NAME));
+        EXPECT_FALSE(IsEnabled(dialog, IDC_ITEM_NAME));
+        EXPECT_TRUE(IsShown(dialog, IDC_ITEM_DESTFILE));
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), "");
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), "D:\\conv");
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), "kept");
+        EXPECT_EQ(CheckedTypeButton(dialog), IDC_ITEM_REVERSE);
+        PostClick(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(ItemSettings, DefTypeChoosesTheOpeningButton)
+{
+    struct Case {
+        int defType;
+        int button;
+        int stored;  // DefType after OK without touching anything
+    };
+    const Case cases[] = {
+        { 0, IDC_ITEM_INVERT, 0 },
+        { 1, IDC_ITEM_REVERSE, 1 },
+        { 2, IDC_ITEM_PASSWORD, 2 },
+        { 3, IDC_ITEM_NONE, 3 },
+        { 4, 0, 3 },
+        { -1, 0, 3 },
+        { 0x7FFFFFFF, 0, 3 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "DefType " << c.defType);
+        SetDefaults("", c.defType, "secret");
+        int result = Run(-1, [&](HWND dialog) {
+            EXPECT_EQ(CheckedTypeButton(dialog), c.button);
+            EXPECT_EQ(IsEnabled(dialog, IDC_ITEM_PASSEDIT), c.button == IDC_ITEM_PASSWORD);
+            EXPECT_TRUE(IsEnabled(dialog, IDOK));
+            PostClick(dialog, IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(ItemDefaults.DefType, c.stored);
+        EXPECT_STREQ(ItemDefaults.DefPass, "secret");
+    }
+}
+
+TEST_F(ItemSettings, DefaultsOkStoresDirectoryTypeAndPassword)
+{
+    struct Case {
+        const char* dir;
+        int button;
+        const char* password;  // typed after choosing the button; null: left alone
+        int defType;
+        const char* defPass;
+    };
+    const Case cases[] = {
+        { "", IDC_ITEM_REVERSE, nullptr, 1, "old" },
+        { "G:\\dest", IDC_ITEM_PASSWORD, "new", 2, "new" },
+        { "C:\\", IDC_ITEM_INVERT, nullptr, 0, "old" },   // the former password stays
+        { "x:\\表", IDC_ITEM_NONE, nullptr, 3, "old" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        SetDefaults("D:\\before", ConvPassword, "old");
+        int result = Run(-1, [&](HWND dialog) {
+            Type(dialog, IDC_ITEM_DIR, c.dir);
+            Click(dialog, c.button);
+            if (c.password != nullptr)
+                Type(dialog, IDC_ITEM_PASSEDIT, c.password);
+            PostClick(dialog, IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_STREQ(ItemDefaults.DefDir, c.dir);
+        EXPECT_EQ(ItemDefaults.DefType, c.defType);
+        EXPECT_STREQ(ItemDefaults.DefPass, c.defPass);
+    }
+}
+
+TEST_F(ItemSettings, EmptyPasswordBlocksOkUntilAnotherTypeIsChosen)
+{
+    for (int row : { -1, 0 }) {
+        SCOPED_TRACE(row < 0 ? "defaults" : "row");
+        ASSERT_TRUE(SetOneRow("ビット反転"));
+        SetDefaults("C:\\out", ConvInvert, "old");
+        int result = Run(row, [&](HWND dialog) {
+            Click(dialog, IDC_ITEM_PASSWORD);
+            Type(dialog, IDC_ITEM_PASSEDIT, "");
+            EXPECT_FALSE(IsEnabled(dialog, IDOK));
+            Click(dialog, IDC_ITEM_REVERSE);
+            EXPECT_TRUE(IsEnabled(dialog, IDOK));
+            Click(dialog, IDC_ITEM_PASSWORD);
+            EXPECT_FALSE(IsEnabled(dialog, IDOK));
+            Type(dialog, IDC_ITEM_PASSEDIT, "typed");
+            EXPECT_TRUE(IsEnabled(dialog, IDOK));
+            Click(dialog, IDC_ITEM_NONE);
+            EXPECT_TRUE(IsEnabled(dialog, IDOK));
+            EXPECT_FALSE(IsEnabled(dialog, IDC_ITEM_PASSEDIT));
+            EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), "typed");
+            PostClick(dialog, IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        if (row < 0) {
+            EXPECT_EQ(ItemDefaults.DefType, ConvNone);
+            EXPECT_STREQ(ItemDefaults.DefPass, "old");
+        } else {
+            EXPECT_EQ(Column(0, 2), "(not convert)");
+        }
+    }
+}
+
+TEST_F(ItemSettings, TypeButtonsExcludeEachOther)
+{
+    ASSERT_TRUE(SetOneRow());
+    Run(0, [&](HWND dialog) {
+        for (int from : TypeButtons) {
+            for (int to : TypeButtons) {
+                if (from == to)
+                    continue;
+                Click(dialog, from);
+                Click(dialog, to);
+                EXPECT_EQ(CheckedTypeButton(dialog), to) << from << " then " << to;
+                EXPECT_EQ(IsEnabled(dialog, IDC_ITEM_PASSEDIT), to == IDC_ITEM_PASSWORD)
+                    << from << " then " << to;
+            }
+        }
+        PostClick(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(ItemSettings, CancelAndEscapeApplyNothing)
+{
+    struct Case {
+        int row;
+        bool escape;
+    };
+    const Case cases[] = { { 0, false }, { 0, true }, { -1, false }, { -1, true } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.row < 0 ? "defaults" : "row")
+                                        << (c.escape ? ", Escape" : ", Cancel"));
+        ASSERT_TRUE(SetOneRow("ビット反転"));
+        SetDefaults("D:\\before", ConvInvert, "old");
+        int result = Run(c.row, [&](HWND dialog) {
+            Type(dialog, IDC_ITEM_DIR, "E:\\changed");
+            if (c.row >= 0)
+                Type(dialog, IDC_ITEM_NAME, "changed.txt");
+            Click(dialog, IDC_ITEM_PASSWORD);
+            Type(dialog, IDC_ITEM_PASSEDIT, "new");
+            SetFocus(GetDlgItem(dialog, IDC_ITEM_DIR));
+            if (c.escape)
+                PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+            else
+                PostClick(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(Column(0, 1), "C:\\out\\a.txt");
+        EXPECT_EQ(Column(0, 2), "ビット反転");
+        EXPECT_STREQ(ItemDefaults.DefDir, "D:\\before");
+        EXPECT_EQ(ItemDefaults.DefType, ConvInvert);
+        EXPECT_STREQ(ItemDefaults.DefPass, "old");
+    }
+}
+
+TEST_F(ItemSettings, BrowseButtonWritesOnlyAChosenFolder)
+{
+    std::string chosen = TestDir();
+    std::string start = chosen + "\\start";
+    ASSERT_TRUE(CreateDirectoryA(start.c_str(), NULL));
+    ASSERT_TRUE(SetOneRow());
+
+    // Cancelled: the typed text stays, even one the browser cannot show.
+    Run(0, [&](HWND dialog) {
+        Type(dialog, IDC_ITEM_DIR, "C:");
+        EXPECT_TRUE(BrowseWith(dialog, [](HWND browser) { PostClick(browser, IDCANCEL); }));
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), "C:");
+        EXPECT_FALSE(IsEnabled(dialog, IDOK));
+        PostClick(dialog, IDCANCEL);
+    });
+
+    // Confirmed: the browser opens on the typed folder, and its choice
+    // replaces the text and reruns the check.
+    Run(0, [&](HWND dialog) {
+        Type(dialog, IDC_ITEM_DIR, start);
+        Type(dialog, IDC_ITEM_NAME, "");
+        EXPECT_TRUE(BrowseWith(dialog, [&](HWND browser) {
+            SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)chosen.c_str());
+            PostClick(browser, IDOK);
+        }));
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), chosen);
+        EXPECT_FALSE(IsEnabled(dialog, IDOK));  // the empty name still blocks it
+        Type(dialog, IDC_ITEM_NAME, "a.txt");
+        EXPECT_TRUE(IsEnabled(dialog, IDOK));
+        PostClick(dialog, IDCANCEL);
+    });
+
+    Run(0, [&](HWND dialog) {
+        Type(dialog, IDC_ITEM_DIR, start);
+        EXPECT_TRUE(BrowseWith(dialog, [](HWND browser) { PostClick(browser, IDOK); }));
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), start);
+        PostClick(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(ItemSettings, NoDestFileLongerThan259Bytes)
+{
+    // One row: directory, separator and typed name together.
+    struct Case {
+        std::string dir;
+        std::string name;
+        bool ok;
+    };
+    const std::string d = "C:\\" + Repeat("d", 50);  // 53 bytes
+    const Case oneRow[] = {
+        { "C:\\", Repeat("n", 256), true },           // 259: the root's separator is its own
+        { "C:\\", Repeat("n", 257), false },
+        { d, Repeat("n", 205), true },               // 53 + 1 + 205 = 259
+        { d, Repeat("n", 206), false },
+        { "C:\\表", Repeat("n", 253), true },         // 5 + 1 + 253: a separator is added
+        { "C:\\表", Repeat("n", 254), false },
+        { "C:\\" + Repeat("d", 300), "a.txt", false },
+        { "C:\\out", Repeat("n", 300), false },
+    };
+    ASSERT_TRUE(SetOneRow());
+    Run(0, [&](HWND dialog) {
+        for (const Case& c : oneRow) {
+            Type(dialog, IDC_ITEM_DIR, c.dir);
+            Type(dialog, IDC_ITEM_NAME, c.name);
+            EXPECT_EQ(IsEnabled(dialog, IDOK), c.ok)
+                << c.dir.size() << "-byte directory, " << c.name.size() << "-byte name";
+        }
+        // A plain IDOK command does not get past the check either.
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        Type(dialog, IDC_ITEM_DIR, d);
+        Type(dialog, IDC_ITEM_NAME, Repeat("n", 205));
+        PostClick(dialog, IDOK);
+    });
+    EXPECT_EQ(Column(0, 1), d + "\\" + Repeat("n", 205));
+
+    // Several rows: every row's own name must fit, not only the first's.
+    std::string longName = Repeat("L", 200);
+    std::string longDest = "C:\\in\\" + longName;
+    std::string skipDest = "C:\\in\\" + Repeat("S", 250);  // not selected: not judged
+    ASSERT_TRUE(SetRows({ { "C:\\in\\a.txt", "C:\\in\\a.txt", "リバース" },
+                          { "C:\\in\\skip", skipDest.c_str(), "リバース" },
+                          { longDest.c_str(), longDest.c_str(), "リバース" } }));
+    ASSERT_TRUE(Select({ 0, 2 }));
+    const Case severalRows[] = {
+        { "C:\\" + Repeat("d", 55), "", true },   // 58 + 1 + 200 = 259
+        { "C:\\" + Repeat("d", 56), "", false },  // 260 for the third row only
+        { "C:\\" + Repeat("d", 55) + "\\", "", true },
+    };
+    Run(0, [&](HWND dialog) {
+        for (const Case& c : severalRows) {
+            Type(dialog, IDC_ITEM_DIR, c.dir);
+            EXPECT_EQ(IsEnabled(dialog, IDOK), c.ok) << c.dir.size() << "-byte directory";
+        }
+        PostClick(dialog, IDOK);
+    });
+    EXPECT_EQ(Column(2, 1), "C:\\" + Repeat("d", 55) + "\\" + longName);
+    EXPECT_EQ(Column(2, 1).size(), 259u);
+
+    // The defaults hold a directory of at most 259 bytes.
+    Run(-1, [&](HWND dialog) {
+        Type(dialog, IDC_ITEM_DIR, "C:\\" + Repeat("d", 256));
+        EXPECT_TRUE(IsEnabled(dialog, IDOK));
+        Type(dialog, IDC_ITEM_DIR, "C:\\" + Repeat("d", 257));
+        EXPECT_FALSE(IsEnabled(dialog, IDOK));
+        PostClick(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(ItemSettings, LongPasswordIsShownWholeAndCutAtACharacter)
+{
+    const std::string forty = Repeat("0123456789", 4);
+    const std::string placed = "a" + Repeat("表", 40);  // 81 bytes, odd start
+
+    // From the defaults: the limit comes after the fill, and OK keeps it.
+    SetDefaults("", ConvPassword, forty.c_str());
+    Run(-1, [&](HWND dialog) {
+        EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), forty);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_ITEM_PASSEDIT, EM_GETLIMITTEXT, 0, 0), 32);
+        PostClick(dialog, IDOK);
+    });
+    EXPECT_EQ(ItemDefaults.DefPass, forty);
+
+    // Longer than the buffers: whole characters only.
+    Run(-1, [&](HWND dialog) {
+        Type(dialog, IDC_ITEM_PASSEDIT, placed);
+        PostClick(dialog, IDOK);
+    });
+    EXPECT_EQ(ItemDefaults.DefPass, "a" + Repeat("表", 31));  // 63 bytes
+
+    ASSERT_TRUE(SetOneRow("パスワード=x"));
+    Run(0, [&](HWND dialog) {
+        Type(dialog, IDC_ITEM_PASSEDIT, placed);
+        PostClick(dialog, IDOK);
+    });
+    EXPECT_EQ(Column(0, 2), "パスワード=a" + Repeat("表", 25));  // 62 of 63 bytes
+}
+
+}  // namespace
