@@ -1,6 +1,8 @@
 #include "testutil.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
+#include <string.h>
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
@@ -122,6 +124,28 @@ std::string WindowText(HWND window)
 std::string ItemText(HWND dialog, int id)
 {
     return WindowText(GetDlgItem(dialog, id));
+}
+
+void PostDropFiles(HWND window, const std::vector<std::string>& names)
+{
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& name : names)
+        size += name.size() + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    ASSERT_NE(block, (HGLOBAL)NULL);
+    DROPFILES* drop = (DROPFILES*)GlobalLock(block);
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt.x = 10;
+    drop->pt.y = 10;
+    drop->fNC = FALSE;
+    drop->fWide = FALSE;
+    char* at = (char*)drop + sizeof(DROPFILES);
+    for (const std::string& name : names) {
+        memcpy(at, name.c_str(), name.size() + 1);
+        at += name.size() + 1;
+    }
+    GlobalUnlock(block);
+    ASSERT_TRUE(PostMessageA(window, WM_DROPFILES, (WPARAM)block, 0));
 }
 
 void PostClick(HWND dialog, int id)

@@ -61,6 +61,12 @@ private:
     bool timedOut_;
 };
 
+// Posts WM_DROPFILES to window with a DROPFILES block of names (code page
+// 932, in this order), as the shell does for files dropped from Explorer.
+// The receiver's DragFinish frees the block; the message is handled once
+// the thread's messages are dispatched.
+void PostDropFiles(HWND window, const std::vector<std::string>& names);
+
 // Posts a click to a dialog button (runs once the dialog's loop picks it up).
 void PostClick(HWND dialog, int id);
 void SetCheck(HWND dialog, int id, bool checked);
