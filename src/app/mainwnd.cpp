@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "convert/batch.h"
+#include "dialogs/itemdlg.h"
 #include "dialogs/prompts.h"
 #include "joblist/jobrow.h"
 #include "joblist/listview.h"
@@ -66,6 +67,16 @@ void SetSelectedRowsType(UINT command)
          row = NextSelectedRow(JobListView, row))
         SetRowType(JobListView, row, (int)command);
     SamePasswordFlag = 0;
+}
+
+// Item settings for the selected rows, starting at the first; nothing
+// without a selection.
+void EditSelectedItems(HWND window)
+{
+    int first = NextSelectedRow(JobListView, -1);
+    CurrentRowIndex = first;
+    if (first != -1)
+        OpenItemSettings(window, first);
 }
 
 void EditOverwriteDefault(HWND window)
@@ -207,11 +218,13 @@ int OnCommand(HWND window, WPARAM wParam)
     case IDM_FILE_EXIT:         SendMessageA(window, WM_CLOSE, 0, 0); return 0;
     case IDM_ITEM_CONVERTALL:   StartBatch(window, 1); return 0;
     case IDM_ITEM_CONVERTSEL:   StartBatch(window, 0); return 0;
+    case IDM_ITEM_SETTINGS:     EditSelectedItems(window); return 0;
     case IDM_ITEM_TYPEINVERT:
     case IDM_ITEM_TYPEREVERSE:
     case IDM_ITEM_TYPEPASSWORD:
     case IDM_ITEM_TYPENONE:     SetSelectedRowsType(command); return 0;
     case IDM_ITEM_SELECTALL:    SelectAllRows(JobListView); return 0;
+    case IDM_SET_DEFAULTS:      OpenItemSettings(window, -1); return 0;
     case IDM_SET_OVERWRITE:     EditOverwriteDefault(window); return 0;
     case IDM_HELP_CHM:          OpenHelpFile(window, HelpChmName); return 0;
     case IDM_HELP_TXT:          OpenHelpFile(window, HelpTxtName); return 0;
@@ -229,6 +242,7 @@ int OnNotify(HWND window, const NMHDR* header)
         return 0;
     }
     case NM_DBLCLK:
+        EditSelectedItems(window);
         return 0;
     default:
         return 1;

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 
 #include "app/mainwnd.h"
 #include "appfixture.h"
+#include "dialogs/itemdlg.h"
 #include "joblist/listview.h"
 #include "res/resource.h"
 #include "support/settings.h"
@@ -298,6 +300,61 @@ TEST_F(MainWindowMenuTest, ApplicationsKeyOpensThePopupAtTheListsCorner)
     GetWindowRect(JobListView, &list);
     EXPECT_EQ(MenuRect.left, list.left);
     EXPECT_EQ(MenuRect.top, list.top);
+}
+
+}  // namespace
+
+namespace {
+
+class ItemOpenerTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        std::string dir = TestDir();
+        for (int i = 0; i < 2; ++i) {
+            std::string path = dir + "\\r" + std::to_string(i) + ".txt";
+            WriteText(path, "x");
+            AddJobRow(JobListView, path.c_str(), -1);
+        }
+    }
+    // Runs an opener; returns the title of the dialog it opened, or "" when
+    // none opened.
+    std::string Open(std::function<void()> opener, bool expectDialog)
+    {
+        std::string title;
+        DialogDriver driver(expectDialog ? 15000 : 1500);
+        if (expectDialog)
+            driver.Then(IDC_ITEM_DIR, [&](HWND d) {
+                title = WindowText(d);
+                PostClick(d, IDCANCEL);
+            });
+        opener();
+        return title;
+    }
+};
+
+TEST_F(ItemOpenerTest, OpenersNeedASelectionExceptTheDefaults)
+{
+    auto command = [](UINT id) {
+        return [id] { SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
+    };
+    auto doubleClick = [] {
+        NMHDR header = { JobListView, IDC_JOBLIST, (UINT)NM_DBLCLK };
+        SendMessageA(MainWindow, WM_NOTIFY, IDC_JOBLIST, (LPARAM)&header);
+    };
+    Select({});
+    EXPECT_EQ(Open(command(IDM_ITEM_SETTINGS), false), "");
+    EXPECT_EQ(Open(doubleClick, false), "");
+    EXPECT_EQ(Open(command(IDM_SET_DEFAULTS), true), "デフォルト設定");
+    EXPECT_EQ(CurrentRowIndex, -1);
+
+    Select({ 1 });
+    EXPECT_EQ(Open(command(IDM_ITEM_SETTINGS), true), "アイテム設定");
+    EXPECT_EQ(CurrentRowIndex, 1);
+    Select({ 0 });
+    EXPECT_EQ(Open(doubleClick, true), "アイテム設定");
+    EXPECT_EQ(CurrentRowIndex, 0);
 }
 
 }  // namespace
