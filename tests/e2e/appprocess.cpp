@@ -1,0 +1,160 @@
+#include "appprocess.h"
+
+#include <commctrl.h>
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "testutil.h"
+
+namespace {
+
+std::string ProgramPath()
+{
+    // The test programs live in build/tests, the program in build.
+    std::string dir = ExeDir();
+    dir.erase(dir.size() - 1);
+    return dir.substr(0, dir.find_last_of('\\') + 1) + "Mirtavolen.exe";
+}
+
+struct FindData {
+    DWORD pid;
+    const char* cls;
+    bool needEnabled;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param)
+{
+    FindData* data = (FindData*)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64];
+    if (pid == data->pid && GetClassNameA(window, cls, sizeof cls)
+        && lstrcmpA(cls, data->cls) == 0 && IsWindowVisible(window)
+        && (!data->needEnabled || IsWindowEnabled(window))) {
+        data->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string ItemSettings(const std::string& defDir, int defType, const std::string& defPass,
+                         int overwrite, int noConfirm)
+{
+    char user[256];
+    DWORD size = sizeof user;
+    GetUserNameA(user, &size);
+    return std::string("[") + user + "/Item]\r\nDefDir=" + defDir + "\r\nDefType=" +
+           std::to_string(defType) + "\r\nDefPass=" + defPass + "\r\nDefOverWrite=" +
+           std::to_string(overwrite) + "\r\nDefNoConfirm=" + std::to_string(noConfirm) + "\r\n";
+}
+
+void ClickInOtherProcess(HWND dialog, int id)
+{
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+AppProcess::AppProcess(const std::string& dir, const std::string& iniText)
+    : dir_(dir), exe_(dir + "\\Mirtavolen.exe"), main_(NULL)
+{
+    ZeroMemory(&process_, sizeof process_);
+    EXPECT_TRUE(CopyFileA(ProgramPath().c_str(), exe_.c_str(), FALSE)) << ProgramPath();
+    if (!iniText.empty())
+        WriteText(IniPath(), iniText);
+}
+
+AppProcess::~AppProcess()
+{
+    if (process_.hProcess != NULL) {
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            Kill();
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+}
+
+bool AppProcess::Start(const std::vector<std::string>& files)
+{
+    std::string command = "\"" + exe_ + "\"";
+    for (const std::string& f : files)
+        command += " \"" + f + "\"";
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    if (!CreateProcessA(exe_.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, dir_.c_str(),
+                        &startup, &process_))
+        return false;
+    WaitForInputIdle(process_.hProcess, 10000);
+    for (int i = 0; i < 200 && main_ == NULL; ++i) {
+        FindData data = { process_.dwProcessId, "MirtavolenClass", false, NULL };
+        EnumWindows(FindProcessWindow, (LPARAM)&data);
+        main_ = data.found;
+        if (main_ == NULL)
+            Sleep(50);
+    }
+    return main_ != NULL;
+}
+
+int AppProcess::RowCount() const
+{
+    HWND list = FindWindowExA(main_, NULL, WC_LISTVIEWA, NULL);
+    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+}
+
+HWND AppProcess::FindDialog(std::string* caption) const
+{
+    FindData data = { process_.dwProcessId, "#32770", true, NULL };
+    EnumWindows(FindProcessWindow, (LPARAM)&data);
+    if (data.found != NULL && caption != NULL)
+        *caption = WindowText(data.found);
+    return data.found;
+}
+
+void AppProcess::Command(UINT id,
+                         std::function<void(HWND dialog, const std::string& caption)> onDialog)
+{
+    // Sent from a thread of its own: it returns when the program has
+    // handled the command, which for a batch is when the batch has ended.
+    HWND main = main_;
+    volatile bool done = false;
+    std::thread sender([main, id, &done] {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &result);
+        done = true;
+    });
+    HWND answered = NULL;
+    while (!done) {
+        std::string caption;
+        HWND dialog = FindDialog(&caption);
+        if (dialog != NULL && dialog != answered && onDialog && caption != "Mirtavolen") {
+            answered = dialog;
+            onDialog(dialog, caption);
+        } else if (dialog == NULL || caption == "Mirtavolen") {
+            answered = NULL;  // between questions only the progress dialog is up
+        }
+        Sleep(20);
+    }
+    sender.join();
+}
+
+int AppProcess::Close()
+{
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return (int)code;
+}
+
+void AppProcess::Kill()
+{
+    TerminateProcess(process_.hProcess, 9);
+    WaitForSingleObject(process_.hProcess, 10000);
+}

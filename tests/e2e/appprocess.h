@@ -1,0 +1,63 @@
+// Runs the real Mirtavolen.exe as a separate process, from a copy in a test
+// directory (so its settings file and log are the test's own), and drives
+// it only through what a user or the shell can do from outside: command
+// line, window messages of menu commands, clicks on its dialogs, closing.
+#ifndef MIRTAVOLEN_TESTS_APPPROCESS_H
+#define MIRTAVOLEN_TESTS_APPPROCESS_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class AppProcess {
+public:
+    // dir: where the executable is copied; iniText: the settings file to
+    // put beside it ("" for none).
+    AppProcess(const std::string& dir, const std::string& iniText);
+    ~AppProcess();
+
+    // Starts the program with these file arguments and waits for its main
+    // window. False when it did not come up.
+    bool Start(const std::vector<std::string>& files);
+
+    HWND MainWindow() const { return main_; }
+    HANDLE Process() const { return process_.hProcess; }
+    const std::string& Dir() const { return dir_; }
+    std::string IniPath() const { return dir_ + "\\Mirtavolen.ini"; }
+    std::string LogPath() const { return dir_ + "\\Mirtavolen.log"; }
+
+    int RowCount() const;
+
+    // Sends a menu command and waits until the program has handled it
+    // (a batch: until it has ended). While waiting, onDialog is called for
+    // every dialog the program shows (its caption and window).
+    void Command(UINT id, std::function<void(HWND dialog, const std::string& caption)> onDialog = {});
+
+    // Closes the main window as the close box does and waits for the
+    // process to end. Returns its exit code, or -1 on a timeout.
+    int Close();
+
+    // Ends the process at once, as a crash or a kill would.
+    void Kill();
+
+    // A visible, enabled dialog of the process, or null.
+    HWND FindDialog(std::string* caption) const;
+
+private:
+    std::string dir_;
+    std::string exe_;
+    PROCESS_INFORMATION process_;
+    HWND main_;
+};
+
+// The settings file text for the current Windows user with these Item keys
+// (DefDir, DefType, DefPass, DefOverWrite, DefNoConfirm).
+std::string ItemSettings(const std::string& defDir, int defType, const std::string& defPass,
+                         int overwrite, int noConfirm);
+
+// Clicks a dialog button of another process and lets it act.
+void ClickInOtherProcess(HWND dialog, int id);
+
+#endif

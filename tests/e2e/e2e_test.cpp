@@ -1,0 +1,217 @@
+// The real program, started and driven from outside its process.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "appprocess.h"
+#include "reference.h"
+#include "res/resource.h"
+#include "testutil.h"
+
+namespace {
+
+const unsigned Chunk = 262144;
+
+struct Source {
+    std::string name;
+    std::string path;
+    Bytes data;
+};
+
+std::vector<Source> MakeSources(const std::string& dir, const std::vector<size_t>& sizes)
+{
+    std::vector<Source> sources;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        std::string name = "file" + std::to_string(i) + (i == 1 ? "予定表.dat" : ".dat");
+        Source s = { name, dir + "\\" + name, RandomBytes(sizes[i], (unsigned)(i + 100)) };
+        EXPECT_TRUE(WriteBytes(s.path, s.data));
+        sources.push_back(s);
+    }
+    return sources;
+}
+
+std::vector<std::string> Paths(const std::vector<Source>& sources)
+{
+    std::vector<std::string> paths;
+    for (const Source& s : sources)
+        paths.push_back(s.path);
+    return paths;
+}
+
+Bytes Expected(int type, const std::string& password, const Bytes& data)
+{
+    switch (type) {
+    case 0: return ReferenceInvert(data);
+    case 1: return ReferenceReverse(data);
+    default: return ReferencePassword(password, data);
+    }
+}
+
+size_t CountOf(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(EndToEnd, EveryTypeInPlaceAndBackAgain)
+{
+    struct {
+        int line;
+        int type;
+        std::string password;
+        std::string label;
+    } cases[] = {
+        { __LINE__, 0, "", "ビット反転" },
+        { __LINE__, 1, "", "リバース" },
+        { __LINE__, 2, "秘密のpass", "パスワード=秘密のpass" },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string dir = TestDir() + "_" + std::to_string(c.type);
+        RemoveTree(dir);
+        CreateDirectoryA(dir.c_str(), NULL);
+        std::vector<Source> sources = MakeSources(dir, { 1, Chunk + 1, 3 * Chunk - 5 });
+        // In place the output always exists: overwrite without asking.
+        AppProcess app(dir, ItemSettings("", c.type, c.password, 1, 1));
+        ASSERT_TRUE(app.Start(Paths(sources)));
+        EXPECT_EQ(app.RowCount(), 3);
+        app.Command(IDM_ITEM_CONVERTALL);
+        EXPECT_EQ(app.RowCount(), 0);
+        for (const Source& s : sources)
+            EXPECT_EQ(ReadBytes(s.path), Expected(c.type, c.password, s.data)) << s.path;
+        EXPECT_FALSE(FileExists(dir + "\\_Mirtavolen.tmp"));
+        EXPECT_EQ(app.Close(), 0);
+
+        AppProcess again(dir, "");
+        ASSERT_TRUE(again.Start(Paths(sources)));
+        again.Command(IDM_ITEM_CONVERTALL);
+        EXPECT_EQ(again.Close(), 0);
+        for (const Source& s : sources)
+            EXPECT_EQ(ReadBytes(s.path), s.data) << s.path;
+
+        std::string log = ReadText(app.LogPath());
+        EXPECT_EQ(CountOf(log, "Type     = " + c.label + "\n"), 6u);
+        EXPECT_EQ(CountOf(log, "Failed!"), 0u);
+    }
+}
+
+TEST(EndToEnd, IntoAnotherDirectoryAndBack)
+{
+    std::string dir = TestDir();
+    std::vector<Source> sources = MakeSources(dir, { 1000, 2 * Chunk });
+    std::string out = dir + "\\出力\\深い\\場所";
+    std::string back = dir + "\\back";
+    {
+        AppProcess app(dir, ItemSettings(out, 2, "pw", 0, 0));
+        ASSERT_TRUE(app.Start(Paths(sources)));
+        app.Command(IDM_ITEM_CONVERTALL);
+        EXPECT_EQ(app.RowCount(), 0);
+        EXPECT_EQ(app.Close(), 0);
+    }
+    std::vector<std::string> converted;
+    for (const Source& s : sources) {
+        EXPECT_EQ(ReadBytes(s.path), s.data);  // the sources stay
+        EXPECT_EQ(ReadBytes(out + "\\" + s.name), ReferencePassword("pw", s.data));
+        converted.push_back(out + "\\" + s.name);
+    }
+    {
+        AppProcess app(dir, ItemSettings(back, 2, "pw", 0, 0));
+        ASSERT_TRUE(app.Start(converted));
+        app.Command(IDM_ITEM_CONVERTALL);
+        EXPECT_EQ(app.Close(), 0);
+    }
+    for (const Source& s : sources)
+        EXPECT_EQ(ReadBytes(back + "\\" + s.name), s.data);
+}
+
+TEST(EndToEnd, OverwriteQuestionAnsweredFromOutside)
+{
+    std::string dir = TestDir();
+    std::vector<Source> sources = MakeSources(dir, { 500, 600, 700 });
+    AppProcess app(dir, ItemSettings("", 0, "", 0, 0));
+    ASSERT_TRUE(app.Start(Paths(sources)));
+    std::vector<std::string> asked;
+    int question = 0;
+    app.Command(IDM_ITEM_CONVERTALL, [&](HWND dialog, const std::string& caption) {
+        asked.push_back(caption);
+        ++question;
+        if (question == 1) {
+            // Do not overwrite this one (preselected by the default).
+            ClickInOtherProcess(dialog, IDOK);
+        } else {
+            // Overwrite, and the same for the rest of the batch.
+            ClickInOtherProcess(dialog, IDC_OVER_YES);
+            ClickInOtherProcess(dialog, IDC_OVER_KEEP);
+            ClickInOtherProcess(dialog, IDOK);
+        }
+    });
+    EXPECT_EQ(asked, (std::vector<std::string>{ "上書き確認", "上書き確認" }));
+    EXPECT_EQ(app.RowCount(), 1);
+    EXPECT_EQ(ReadBytes(sources[0].path), sources[0].data);
+    EXPECT_EQ(ReadBytes(sources[1].path), ReferenceInvert(sources[1].data));
+    EXPECT_EQ(ReadBytes(sources[2].path), ReferenceInvert(sources[2].data));
+
+    // Cancel stops the batch with nothing converted.
+    app.Command(IDM_ITEM_CONVERTALL,
+                [&](HWND dialog, const std::string&) { ClickInOtherProcess(dialog, IDCANCEL); });
+    EXPECT_EQ(app.RowCount(), 1);
+    EXPECT_EQ(ReadBytes(sources[0].path), sources[0].data);
+    EXPECT_EQ(app.Close(), 0);
+    EXPECT_EQ(CountOf(ReadText(app.LogPath()), "\n\n"), 2u);
+}
+
+TEST(EndToEnd, SettingsFileIsWrittenOnClose)
+{
+    std::string dir = TestDir();
+    AppProcess app(dir, ItemSettings("D:\\x", 1, "", 1, 0));
+    ASSERT_TRUE(app.Start({}));
+    HWND main = app.MainWindow();
+    MoveWindow(main, 130, 90, 700, 400, TRUE);
+    // The overwrite settings from the menu: confirm "overwrite" with the
+    // no-confirmation box; the default changes and is saved.
+    app.Command(IDM_SET_OVERWRITE, [](HWND dialog, const std::string& caption) {
+        EXPECT_EQ(caption, "上書き確認");
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_OVER_KEEP)), "その都度の確認なし(&A)");
+        ClickInOtherProcess(dialog, IDC_OVER_KEEP);
+        ClickInOtherProcess(dialog, IDOK);
+    });
+    EXPECT_EQ(app.Close(), 0);
+
+    char user[256];
+    DWORD size = sizeof user;
+    GetUserNameA(user, &size);
+    std::string ini = app.IniPath();
+    auto key = [&](const char* section, const char* name) {
+        char value[300];
+        GetPrivateProfileStringA((std::string(user) + "/" + section).c_str(), name, "?", value,
+                                 sizeof value, ini.c_str());
+        return std::string(value);
+    };
+    EXPECT_EQ(key("Main", "WindowPosLeft"), "130");
+    EXPECT_EQ(key("Main", "WindowPosTop"), "90");
+    EXPECT_EQ(key("Main", "WindowWidth"), "700");
+    EXPECT_EQ(key("Main", "WindowHeight"), "400");
+    EXPECT_EQ(key("Main", "Maximized"), "0");
+    EXPECT_EQ(key("ListView", "ColWidth3"), "116");
+    EXPECT_EQ(key("Item", "DefDir"), "D:\\x");
+    EXPECT_EQ(key("Item", "DefType"), "1");
+    EXPECT_EQ(key("Item", "DefOverWrite"), "1");
+    EXPECT_EQ(key("Item", "DefNoConfirm"), "1");
+}
+
+TEST(EndToEnd, FoldersAndMissingFilesOnTheCommandLineAreNotAdded)
+{
+    std::string dir = TestDir();
+    std::vector<Source> sources = MakeSources(dir, { 10 });
+    AppProcess app(dir, "");
+    ASSERT_TRUE(app.Start({ dir, dir + "\\missing.txt", sources[0].path, sources[0].path }));
+    EXPECT_EQ(app.RowCount(), 1);
+    EXPECT_EQ(app.Close(), 0);
+}
+
+}  // namespace
