@@ -51,7 +51,8 @@ public:
 
     // Registers the link with tooltip, whose owner must be the link's
     // parent, showing text or, when text is null or empty, the address.
-    // -3 for a null tooltip window, else 1.
+    // -3 for a null tooltip window, 0 when the tooltip refuses the tool,
+    // else 1.
     int AddTooltip(HWND tooltip, const char* text);
     int RemoveTooltip();
 
