@@ -19,7 +19,7 @@ signals=$(mktemp -d)
 
 XVFB_SIZE=1024x768x24
 start_xvfb
-trap 'wineserver -k 2>/dev/null; stop_xvfb; rm -rf "$signals"' EXIT INT TERM
+trap 'wineserver -k 2>/dev/null || true; stop_xvfb; rm -rf "$signals"' EXIT INT TERM
 
 for state in normal hover visited; do
     rm -f "$signals/ready" "$signals/done"
@@ -28,14 +28,17 @@ for state in normal hover visited; do
     i=0
     while [ ! -s "$signals/ready" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
     [ -s "$signals/ready" ] || { echo "about-shots: the box did not open ($state)" >&2; exit 1; }
+    read -r left top right bottom < "$signals/ready"
+    [ "$left" != failed ] || { echo "about-shots: the link did not reach $state" >&2; exit 1; }
     sleep 1  # the box paints after the state is set
     import -window root "$out/about-$state.png"
-    read -r left top right bottom < "$signals/ready"
     convert "$out/about-$state.png" \
         -crop "$((right - left + 40))x$((bottom - top + 40))+$((left - 20))+$((top - 20))" \
         +repage -filter point -resize 300% "$out/about-$state-box.png"
     touch "$signals/done"
     wait "$program"
-    wineserver -w
+    # Wine's desktop window outlives the program for a while; a new program
+    # must not land on the closing one.
+    wineserver -k 2>/dev/null || true
     echo "about-shots: $out/about-$state.png, $out/about-$state-box.png"
 done
