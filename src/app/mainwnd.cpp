@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include "about/about.h"
 #include "convert/batch.h"
 #include "dialogs/itemdlg.h"
 #include "dialogs/prompts.h"
@@ -85,6 +86,15 @@ void EditOverwriteDefault(HWND window)
                                      OverwriteDlgProc, 0);
     if (result == IDOK)
         ItemDefaults.DefPolicy = BatchPolicy;
+}
+
+// The chime, then the about box sliding in (300 ms) and out again.
+void ShowVersion(HWND window)
+{
+    const DWORD SoundFlags = SND_RESOURCE | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT;
+    PlaySoundA(MAKEINTRESOURCEA(IDW_CHIME), AppInstance, SoundFlags);
+    ShowAboutBox(AppInstance, window, 300, AW_SLIDE | AW_ACTIVATE | AW_VER_POSITIVE,
+                 AW_SLIDE | AW_HIDE | AW_VER_NEGATIVE);
 }
 
 void CloseMainWindow(HWND window)
@@ -228,6 +238,7 @@ int OnCommand(HWND window, WPARAM wParam)
     case IDM_SET_OVERWRITE:     EditOverwriteDefault(window); return 0;
     case IDM_HELP_CHM:          OpenHelpFile(window, HelpChmName); return 0;
     case IDM_HELP_TXT:          OpenHelpFile(window, HelpTxtName); return 0;
+    case IDM_HELP_ABOUT:        ShowVersion(window); return 0;
     default:                    return 1;
     }
 }

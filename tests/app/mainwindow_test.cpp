@@ -358,3 +358,25 @@ TEST_F(ItemOpenerTest, OpenersNeedASelectionExceptTheDefaults)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, VersionCommandOpensTheAboutBoxOverTheMainWindow)
+{
+    HWND owner = NULL;
+    std::string version;
+    {
+        DialogDriver driver;
+        driver.Then(IDC_ABOUT_LINK, [&](HWND d) {
+            owner = GetParent(d);
+            version = ItemText(d, IDC_ABOUT_VERSION);
+            PostClick(d, IDCANCEL);
+        });
+        EXPECT_EQ(SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(IDM_HELP_ABOUT, 0), 0), 0);
+        EXPECT_EQ(driver.Done(), 1);
+    }
+    EXPECT_EQ(owner, MainWindow);
+    EXPECT_EQ(version, "Mirtavolen Version 2.00");
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// Not a test: opens the about box over a stand-in main window, puts its
+// link into one state and holds it there for scripts/about-shots.sh.
+//   about_shots.exe normal|hover|visited SIGNALDIR
+// Writes SIGNALDIR\ready once the state is reached ("left top right bottom"
+// of the box on the screen, or "failed"), and closes the box when
+// SIGNALDIR\done appears. Opening the link is recorded, not carried out.
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "about/about.h"
+#include "res/resource.h"
+#include "shellhook.h"
+
+// Steps towards the state, one per timer tick so that the messages of the
+// pointer's moves are handled in between; a step that did not take is
+// done again.
+enum Stage { FindBox, Aim, CheckAim, Click, Leave, CheckLeave, Reached, Failed };
+
+static const char* State = "normal";
+static char ReadyFile[MAX_PATH];
+static char DoneFile[MAX_PATH];
+static HWND Box = NULL;
+static Stage Now = FindBox;
+static int Ticks = 0;
+static ShellExecuteRecorder* Shell = NULL;
+
+static POINT CentreOf(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    POINT p = { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
+    return p;
+}
+
+// On the owner, below the box.
+static POINT AwayFromTheBox()
+{
+    RECT box;
+    GetWindowRect(Box, &box);
+    POINT p = { box.left + 10, box.bottom + 40 };
+    return p;
+}
+
+static void MovePointer(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+    ScreenToClient(Box, &screen);
+    SendMessageA(Box, WM_MOUSEMOVE, 0, MAKELPARAM(screen.x, screen.y));
+}
+
+static void WriteReady(bool reached)
+{
+    RECT box;
+    GetWindowRect(Box, &box);
+    FILE* ready = fopen(ReadyFile, "wb");
+    if (ready == NULL)
+        return;
+    if (reached)
+        fprintf(ready, "%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
+    else
+        fprintf(ready, "failed\n");
+    fclose(ready);
+}
+
+static Stage Advance(Stage stage)
+{
+    bool onLink = strcmp(State, "normal") != 0;
+    switch (stage) {
+    case FindBox: {
+        HWND found = FindWindowExA(NULL, NULL, "#32770", NULL);
+        if (found == NULL || !IsWindowVisible(found) || GetDlgItem(found, IDC_ABOUT_LINK) == NULL)
+            return FindBox;
+        Box = found;
+        return Aim;
+    }
+    case Aim:
+        MovePointer(onLink ? CentreOf(GetDlgItem(Box, IDC_ABOUT_LINK)) : AwayFromTheBox());
+        return CheckAim;
+    case CheckAim:
+        if (GetCapture() != (onLink ? Box : NULL))
+            return Aim;
+        return strcmp(State, "visited") == 0 ? Click : Reached;
+    case Click:
+        SendMessageA(Box, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        return Shell->Calls().size() == 1 ? Leave : Aim;
+    case Leave:
+        MovePointer(AwayFromTheBox());
+        return CheckLeave;
+    case CheckLeave:
+        return GetCapture() == NULL ? Reached : Leave;
+    case Reached:
+        return Reached;
+    case Failed:
+        return Failed;
+    }
+    return Failed;
+}
+
+static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    ++Ticks;
+    if (Now == Reached || Now == Failed) {
+        if (GetFileAttributesA(DoneFile) != INVALID_FILE_ATTRIBUTES || Ticks > 300)
+            PostMessageA(Box, WM_KEYDOWN, VK_ESCAPE, 0);
+        return;
+    }
+    Now = Advance(Now);
+    if (Now != Reached && Ticks > 100 && Box != NULL)
+        Now = Failed;
+    if (Now == Reached || Now == Failed) {
+        InvalidateRect(Box, NULL, TRUE);
+        UpdateWindow(Box);
+        WriteReady(Now == Reached);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+        return 2;
+    State = argv[1];
+    wsprintfA(ReadyFile, "%s\\ready", argv[2]);
+    wsprintfA(DoneFile, "%s\\done", argv[2]);
+    InitCommonControls();
+    ShellExecuteRecorder shell;
+    Shell = &shell;
+
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+    wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    wc.lpszClassName = "MirtavolenShotOwner";
+    RegisterClassA(&wc);
+    HWND owner = CreateWindowExA(0, wc.lpszClassName, "Mirtavolen", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 192, 184, 640, 400, NULL, NULL, wc.hInstance, NULL);
+
+    SetTimer(NULL, 0, 100, Tick);
+    int result = ShowAboutBox(GetModuleHandleA(NULL), owner, 300, 0x00060004, 0x00050008);
+    DestroyWindow(owner);
+    printf("about box: %d, link opened %u time(s)\n", result, (unsigned)shell.Calls().size());
+    return result == 1 ? 0 : 1;
+}
