@@ -12,31 +12,30 @@ BUILD_DIR="${BUILD_DIR:-$root/build}"
 "$root/scripts/wineprefix.sh" "$WINEPREFIX"
 
 work="$BUILD_DIR/shots/readme"
-rm -rf "$work"
-mkdir -p "$work/app" "$work/files/見積もり"
+# The files sit on drive C: of the prefix so that their paths stay short.
+files="$WINEPREFIX/drive_c/資料"
+rm -rf "$work" "$files"
+mkdir -p "$work/app" "$files/見積もり"
 cp "$BUILD_DIR/Mirtavolen.exe" "$work/app/"
 i686-w64-mingw32-g++-posix -O2 "$root/scripts/shotdriver.cpp" -o "$work/shotdriver.exe" \
     -static -luser32
 
 # Some files to convert, and settings that send output to another folder.
-head -c 3000 /dev/urandom > "$work/files/見積もり/予定表.xls"
-head -c 900000 /dev/urandom > "$work/files/見積もり/写真 2026-11-03.jpg"
-printf 'memo\r\n' > "$work/files/メモ.txt"
-head -c 52000 /dev/urandom > "$work/files/report&summary.pdf"
+head -c 3000 /dev/urandom > "$files/見積もり/予定表.xls"
+head -c 900000 /dev/urandom > "$files/見積もり/写真 2026-11-03.jpg"
+printf 'memo\r\n' > "$files/メモ.txt"
+head -c 52000 /dev/urandom > "$files/report&summary.pdf"
 user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
-printf '[%s/Item]\r\nDefDir=%s\r\nDefType=0\r\n' "$user" 'C:\変換済み' |
-    iconv -f UTF-8 -t CP932 > "$work/app/Mirtavolen.ini"
+printf '[%s/Main]\r\nWindowPosLeft=8\r\nWindowPosTop=8\r\nWindowWidth=744\r\nWindowHeight=300\r\n[%s/ListView]\r\nColWidth1=270\r\nColWidth2=270\r\nColWidth3=170\r\n[%s/Item]\r\nDefDir=%s\r\nDefType=0\r\n' \
+    "$user" "$user" "$user" 'C:\変換済み' | iconv -f UTF-8 -t CP932 > "$work/app/Mirtavolen.ini"
 
 XVFB_SIZE=1024x768x24
 start_xvfb
 trap 'stop_xvfb' EXIT INT TERM
 
-files=""
 wine explorer /desktop=shot,760x420 "$(winepath -w "$work/app/Mirtavolen.exe")" \
-    "$(winepath -w "$work/files/見積もり/予定表.xls")" \
-    "$(winepath -w "$work/files/見積もり/写真 2026-11-03.jpg")" \
-    "$(winepath -w "$work/files/メモ.txt")" \
-    "$(winepath -w "$work/files/report&summary.pdf")" &
+    'C:\資料\見積もり\予定表.xls' 'C:\資料\見積もり\写真 2026-11-03.jpg' \
+    'C:\資料\メモ.txt' 'C:\資料\report&summary.pdf' &
 desktop=$!
 sleep 4
 drv() { wine "$work/shotdriver.exe" "$@"; }
@@ -45,15 +44,17 @@ drv command 1024          # the second row: reverse
 drv select 3
 sleep 1
 import -window root "$work/screen-main.png"
-convert "$work/screen-main.png" -crop 760x420+0+0 +repage "$root/docs/images/main-window.png"
+convert "$work/screen-main.png" -crop 760x320+0+0 +repage "$root/docs/images/main-window.png"
 
 drv select 0
 drv command 1022          # item settings of the first row
+drv dialog
 sleep 1
 import -window root "$work/screen-item.png"
-convert "$work/screen-item.png" -crop 760x420+0+0 +repage "$root/docs/images/item-settings.png"
+convert "$work/screen-item.png" -crop 760x320+0+0 +repage "$root/docs/images/item-settings.png"
 drv cancel
 drv close
 wait "$desktop" || true
 wineserver -w
+rm -rf "$files"
 echo "screenshots: docs/images/main-window.png docs/images/item-settings.png"

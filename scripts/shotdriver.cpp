@@ -1,6 +1,6 @@
 // Drives a running Mirtavolen from outside for the README screenshots, the
 // way a user would: keys to the list, menu commands, closing.
-// Usage: shotdriver select N | settings | cancel | close
+// Usage: shotdriver select N | command ID | dialog | cancel | close
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
@@ -30,6 +30,10 @@ static HWND VisibleDialog()
 
 int main(int argc, char** argv)
 {
+    // The program runs in Wine's desktop window named "shot": look there.
+    HDESK desk = OpenDesktopA("shot", 0, FALSE, GENERIC_ALL);
+    if (desk != NULL)
+        SetThreadDesktop(desk);
     HWND main = MainWindow();
     if (main == NULL || argc < 2)
         return 1;
@@ -44,8 +48,10 @@ int main(int argc, char** argv)
     }
     if (strcmp(argv[1], "command") == 0 && argc > 2) {
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(atoi(argv[2]), 0), 0);
-        return VisibleDialog() != NULL ? 0 : 1;
+        return 0;
     }
+    if (strcmp(argv[1], "dialog") == 0)
+        return VisibleDialog() != NULL ? 0 : 1;
     if (strcmp(argv[1], "cancel") == 0) {
         HWND d = VisibleDialog();
         if (d != NULL)

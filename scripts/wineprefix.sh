@@ -7,7 +7,7 @@ set -e
 . "$(dirname "$0")/wine-env.sh"
 [ -n "$1" ] && WINEPREFIX="$1" && export WINEPREFIX
 
-stamp="$WINEPREFIX/.mirtavolen-ready-2"
+stamp="$WINEPREFIX/.mirtavolen-ready-3"
 [ -f "$stamp" ] && exit 0
 
 echo "wineprefix: creating $WINEPREFIX"
@@ -28,5 +28,11 @@ printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '"Audio"=""' '' |
     { printf '\377\376'; iconv -f UTF-8 -t UTF-16LE; } > "$reg"
 wine regedit /S "$reg"
+
+# Caption buttons are drawn with the Marlett font. Debian's Wine does not
+# find its own font folder, so give the prefix a copy.
+for font in /usr/share/wine/fonts/marlett.ttf; do
+    [ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 wineserver -w
 touch "$stamp"
