@@ -17,15 +17,16 @@ build: setup
 prefix: build
 	@scripts/wineprefix.sh $(abspath $(BUILD))/wineprefix
 
+# FILES="a.txt b.bin" puts files in the job list (scripts/run.sh takes any names).
 run: prefix
-	@scripts/run.sh $(FILES)
+	@BUILD_DIR=$(abspath $(BUILD)) scripts/run.sh $(FILES)
 
 test: prefix
-	@scripts/test.sh
+	@BUILD_DIR=$(abspath $(BUILD)) scripts/test.sh
 
 # BENCH_ARGS=--quick for a short run on smaller files.
 bench: prefix
-	@scripts/bench.sh $(BENCH_ARGS)
+	@BUILD_DIR=$(abspath $(BUILD)) scripts/bench.sh $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)
