@@ -1,5 +1,6 @@
-# The commands of the README: `make run`, `make test` and `make bench`. Each
-# installs whatever is missing, builds, and creates the project's Wine prefix.
+# The commands of the README: `make run`, `make test`, `make bench` and
+# `make dist`. Each installs whatever is missing and builds; all but dist
+# also create the project's Wine prefix.
 BUILD ?= build
 TOOLCHAIN = cmake/toolchain-i686-mingw32.cmake
 
@@ -27,6 +28,10 @@ test: prefix
 # BENCH_ARGS=--quick for a short run on smaller files.
 bench: prefix
 	@BUILD_DIR=$(abspath $(BUILD)) scripts/bench.sh $(BENCH_ARGS)
+
+# build/Mirtavolen-<version>.zip: the stripped program and both help files.
+dist: build
+	@cmake --build $(BUILD) --target dist
 
 clean:
 	rm -rf $(BUILD)

@@ -15,7 +15,7 @@ fi
 for p in cmake make g++-mingw-w64-i686 mingw-w64-i686-dev googletest \
          wine wine32:i386 wine64 xvfb xdotool x11-utils locales \
          fonts-ipafont-gothic fonts-wine imagemagick sox fp-utils zip unzip \
-         g++ e2fsprogs; do
+         g++ e2fsprogs python3; do
     have "$p" || need="$need $p"
 done
 
