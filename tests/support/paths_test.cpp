@@ -196,6 +196,14 @@ TEST(CreateDirectoryTree, CreatesEveryMissingLevel)
     const std::string deepest = PathOfLength(t + "\\deep", 259);
     EXPECT_NE(CreateDirectoryTree(deepest.c_str()), 0);
     EXPECT_TRUE(ExistsW(deepest));
+
+    // the first level below a drive root (the prefix's own C: drive)
+    const std::string underRoot = "C:\\Mirtavolen tree test";
+    RemoveTree(underRoot);
+    EXPECT_NE(CreateDirectoryTree((underRoot + "\\a\\b").c_str()), 0);
+    EXPECT_EQ(ListDir(underRoot), (Names{ "a" }));
+    EXPECT_EQ(ListDir(underRoot + "\\a"), (Names{ "b" }));
+    RemoveTree(underRoot);
 }
 
 TEST(CreateDirectoryTree, ExistingDirectoryGivesOne)
@@ -214,17 +222,21 @@ TEST(CreateDirectoryTree, RelativeNamesJoinTheCurrentDirectory)
     ASSERT_TRUE(CreateDirectoryA((t + "\\予定表").c_str(), NULL));
     const std::string root = t.substr(0, 3);
     ASSERT_FALSE(FileExists(root + "lead"));
+    // joined with no further backslash, this fills the 259 bytes exactly
+    const std::string edge = PathOfLength(t + "\\edge", 259);
     {
         CurrentDirectory cd(t);
         EXPECT_NE(CreateDirectoryTree("rel\\x"), 0);
         // a leading backslash joins the current directory, not the root
         EXPECT_NE(CreateDirectoryTree("\\lead\\y"), 0);
+        EXPECT_NE(CreateDirectoryTree(edge.substr(t.size()).c_str()), 0);
     }
     {
         CurrentDirectory cd(t + "\\予定表");
         EXPECT_NE(CreateDirectoryTree("能\\ソ"), 0);
     }
-    EXPECT_EQ(ListDir(t), (Names{ "lead", "rel", "予定表" }));
+    EXPECT_EQ(ListDir(t), (Names{ "edge", "lead", "rel", "予定表" }));
+    EXPECT_TRUE(ExistsW(edge));
     EXPECT_EQ(ListDir(t + "\\rel"), (Names{ "x" }));
     EXPECT_EQ(ListDir(t + "\\lead"), (Names{ "y" }));
     EXPECT_EQ(ListDir(t + "\\予定表"), (Names{ "能" }));
