@@ -93,6 +93,33 @@ TEST_F(FileConversion, ProgressMovesOncePerChunk)
     }
 }
 
+TEST_F(FileConversion, ProgressOfALargeFileRunsSteadilyToOneHundred)
+{
+    // 100 MiB and a short chunk: bytes done times 100 no longer fits in
+    // 32 bits after 42,949,673 of them.
+    const unsigned long long chunk = 262144;
+    const unsigned long long size = 400 * chunk + 12345;
+    const std::string src = dir + "\\large.bin";
+    ASSERT_TRUE(MakeSparseFile(src, size, RandomBytes(12345, 9)));
+    std::vector<int> forward = { 0 };
+    for (unsigned long long done = chunk;; done += chunk) {
+        forward.push_back((int)(std::min(done, size) * 100 / size));
+        if (done >= size)
+            break;
+    }
+    std::vector<int> reverse = { 0 };
+    for (unsigned long long done = size % chunk; done <= size; done += chunk)
+        reverse.push_back((int)(done * 100 / size));
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        progress.ClearPositions();
+        EXPECT_EQ(Convert(kind, src, dir + "\\out.bin", dialog()), 1);
+        EXPECT_EQ(progress.Positions(), kind == Reverse ? reverse : forward);
+        DeleteFileA((dir + "\\out.bin").c_str());
+    }
+    DeleteFileA(src.c_str());
+}
+
 TEST_F(FileConversion, InPlaceGoesThroughTheTemporaryFile)
 {
     // The temporary file lies beside the source, also in a directory whose
