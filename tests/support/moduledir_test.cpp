@@ -115,7 +115,8 @@ TEST(GetModuleDir, CutsAtTheRealSeparatorAndGivesTheLongForm)
         int line;
         std::string dir;   // where the copy lies
         std::string name;  // its file name
-        bool viaShortName; // started through its 8.3 path
+        bool viaShortName; // started through its 8.3 path (Wine itself
+                           // then reports the long name)
     } cases[] = {
         { __LINE__, t + "\\予定表", "ソース.exe", false },
         { __LINE__, t + "\\能力\\x表", "能.exe", false },

@@ -56,6 +56,7 @@ std::string MakeSampleTree()
     EXPECT_TRUE(CreateDirectoryA((t + "\\予定表").c_str(), NULL));
     EXPECT_TRUE(WriteText(t + "\\予定表\\ソ", "s"));
     EXPECT_TRUE(CreateDirectoryA((t + "\\能力").c_str(), NULL));
+    EXPECT_TRUE(CreateDirectoryA((t + "\\予定").c_str(), NULL));
     EXPECT_TRUE(WriteText(t + "\\能力\\ソース.txt", "s"));
     return t;
 }
@@ -97,6 +98,8 @@ TEST(PathExists, AbsolutePaths)
         { __LINE__, t + "\\予定表\\能", 0 },
         { __LINE__, t + "\\表", 0 },
         { __LINE__, t + "\\能力", 1 },
+        { __LINE__, t + "\\予定\\", 1 },
+        { __LINE__, t + "\\予定\\x", 0 },
         { __LINE__, t + "\\能力\\ソース.txt", 1 },
         { __LINE__, t + "\\能力\\ソ", 0 },
     });
@@ -182,8 +185,10 @@ TEST(CreateDirectoryTree, CreatesEveryMissingLevel)
     const std::string t = TestDir();
     EXPECT_NE(CreateDirectoryTree((t + "\\a\\b\\c").c_str()), 0);
     EXPECT_NE(CreateDirectoryTree((t + "\\予定表\\能力\\ソ\\表").c_str()), 0);
+    EXPECT_NE(CreateDirectoryTree((t + "\\予定\\x").c_str()), 0);
     // exactly these directories and no others, such as one cut at a 0x5C
-    EXPECT_EQ(ListDir(t), (Names{ "a", "予定表" }));
+    EXPECT_EQ(ListDir(t), (Names{ "a", "予定", "予定表" }));
+    EXPECT_EQ(ListDir(t + "\\予定"), (Names{ "x" }));
     EXPECT_EQ(ListDir(t + "\\a"), (Names{ "b" }));
     EXPECT_EQ(ListDir(t + "\\a\\b"), (Names{ "c" }));
     EXPECT_EQ(ListDir(t + "\\予定表"), (Names{ "能力" }));

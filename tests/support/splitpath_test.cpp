@@ -60,6 +60,8 @@ TEST(SplitPath, SplitsAtTheLastSeparator)
         { __LINE__, "C:\\data\\能", 0, 2, "C:\\data", "能" },
         { __LINE__, "C:\\data\\表", 1, 2, "C:\\data\\", "表" },
         { __LINE__, "C:\\予定表\\a.txt", 0, 5, "C:\\予定表", "a.txt" },
+        // 定 is 0x92 0xE8: a trail byte that could also lead, then a real separator
+        { __LINE__, "C:\\予定\\a.txt", 0, 5, "C:\\予定", "a.txt" },
         { __LINE__, "C:\\予定表\\a.txt", 1, 5, "C:\\予定表\\", "a.txt" },
         { __LINE__, "C:\\能力\\予定表\\ソ", 0, 2, "C:\\能力\\予定表", "ソ" },
         { __LINE__, "C:\\予定表", 0, 6, "C:\\", "予定表" },
