@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <string.h>
+
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
@@ -15,26 +18,137 @@ std::string ExeDir()
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-void RemoveTree(const std::string& path)
+std::wstring LongPathW(const std::string& path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
+    std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1)
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+    return L"\\\\?\\" + wide;
+}
+
+// Wide calls with the "\\?\" prefix, so that the deep trees of the
+// long-path tests go as well.
+static void RemoveTreeW(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            std::string child = path + "\\" + name;
+            std::wstring child = path + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
+                RemoveTreeW(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(h, &found));
+        } while (FindNextFileW(h, &found));
         FindClose(h);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+void RemoveTree(const std::string& path)
+{
+    RemoveTreeW(LongPathW(path));
+}
+
+bool MakeDirectories(const std::string& dir)
+{
+    // Walks character by character: the 0x5C of 表 is no separator.
+    for (size_t i = 0; i <= dir.size(); ++i) {
+        if (i < dir.size() && IsDBCSLeadByte((BYTE)dir[i]) && i + 1 < dir.size()) {
+            ++i;
+            continue;
+        }
+        if (i < 3 || (i < dir.size() && dir[i] != '\\'))
+            continue;
+        std::wstring part = LongPathW(dir.substr(0, i));
+        if (!CreateDirectoryW(part.c_str(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return true;
+}
+
+bool WriteTextW(const std::string& path, const std::string& text)
+{
+    HANDLE h = CreateFileW(LongPathW(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(h, text.data(), (DWORD)text.size(), &written, NULL)
+        && written == text.size();
+    CloseHandle(h);
+    return ok;
+}
+
+std::string PathOfLength(const std::string& base, size_t length)
+{
+    std::string path = base;
+    while (length > path.size() + 102)
+        path += "\\" + std::string(100, 'd');
+    if (length >= path.size() + 2)
+        path += "\\" + std::string(length - path.size() - 1, 'f');
+    return path;
+}
+
+bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER at;
+    at.QuadPart = (LONGLONG)(size - tail.size());
+    bool ok = SetFilePointerEx(h, at, NULL, FILE_BEGIN) != FALSE;
+    if (ok && tail.empty()) {
+        ok = SetEndOfFile(h) != FALSE;
+    } else if (ok) {
+        DWORD written = 0;
+        ok = WriteFile(h, tail.data(), (DWORD)tail.size(), &written, NULL)
+            && written == tail.size();
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+CurrentDirectory::CurrentDirectory(const std::string& dir)
+{
+    char previous[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(MAX_PATH, previous);
+    previous_.assign(previous, n < MAX_PATH ? n : 0);
+    EXPECT_TRUE(SetCurrentDirectoryA(dir.c_str())) << dir;
+}
+
+CurrentDirectory::~CurrentDirectory()
+{
+    SetCurrentDirectoryA(previous_.c_str());
+}
+
+std::string FixtureDir()
+{
+    return ExeDir() + "fixtures\\";
+}
+
+std::vector<std::string> ListDir(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string TestDir()

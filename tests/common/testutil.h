@@ -28,6 +28,40 @@ bool FileExists(const std::string& path);
 // Pseudo-random bytes, reproducible from the seed.
 Bytes RandomBytes(size_t count, unsigned seed);
 
+// Names in a directory (without "." and ".."), sorted; empty when the
+// directory is missing.
+std::vector<std::string> ListDir(const std::string& dir);
+
+// The UTF-16 form of a code page 932 path with the "\\?\" prefix, for
+// the wide-character calls that reach paths longer than 259 bytes.
+std::wstring LongPathW(const std::string& path);
+// Creates a directory and its missing parents, whatever the length.
+bool MakeDirectories(const std::string& dir);
+// Creates (or replaces) a file holding text, whatever the path's length.
+bool WriteTextW(const std::string& path, const std::string& text);
+// A path of exactly `length` bytes below `base`: ASCII directories of at
+// most 100 bytes, then a last component that fills up to the length.
+std::string PathOfLength(const std::string& base, size_t length);
+
+// Creates a sparse file of `size` bytes (no data written) and, when given,
+// writes `tail` at its end. The file system keeps the holes unallocated.
+bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes());
+
+// Sets the current directory for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& dir);
+    ~CurrentDirectory();
+
+private:
+    std::string previous_;
+};
+
+// Directory prepared by tests/fixtures.sh before the test programs run
+// (ending in a backslash): files that a Windows program cannot set up for
+// itself under Wine.
+std::string FixtureDir();
+
 // Text of a dialog control or window.
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);

@@ -1,0 +1,97 @@
+// Shared by the file conversion tests: the three procedures behind one
+// call, and what each must produce, computed here byte by byte without the
+// program's transforms.
+#ifndef MIRTAVOLEN_TESTS_CONVERSION_H
+#define MIRTAVOLEN_TESTS_CONVERSION_H
+
+#include <windows.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "convert/fileconv.h"
+#include "testutil.h"
+
+enum Kind { Invert, Reverse, Password };
+const Kind AllKinds[] = { Invert, Reverse, Password };
+
+inline const char* KindName(Kind kind)
+{
+    return kind == Invert ? "bit inversion" : kind == Reverse ? "reverse" : "password";
+}
+
+// The password of the password conversions: its first byte 0x95 reads as
+// -107, so the seed 7 - 107 wraps below zero.
+const char TestPassword[] = "表ソ能x";
+
+// Name of the temporary file of an in-place conversion.
+const char TempName[] = "_Mirtavolen.tmp";
+
+inline int ConvertRaw(Kind kind, const char* src, const char* dest, const char* password,
+                      HWND dialog)
+{
+    switch (kind) {
+    case Invert:
+        return BitInvertFile(src, dest, dialog);
+    case Reverse:
+        return ReverseFile(src, dest, dialog);
+    default:
+        return PasswordFile(src, dest, password, dialog);
+    }
+}
+
+inline int Convert(Kind kind, const std::string& src, const std::string& dest, HWND dialog,
+                   const char* password = TestPassword)
+{
+    return ConvertRaw(kind, src.c_str(), dest.c_str(), password, dialog);
+}
+
+// The converted bytes. The password stream comes from msvcrt's rand(),
+// which is the same generator, seeded with the length plus the first byte
+// read as a signed char.
+inline Bytes Expected(Kind kind, Bytes data, const char* password = TestPassword)
+{
+    switch (kind) {
+    case Invert:
+        for (unsigned char& b : data)
+            b = (unsigned char)~b;
+        break;
+    case Reverse:
+        std::reverse(data.begin(), data.end());
+        break;
+    case Password: {
+        const size_t length = strlen(password);
+        srand((unsigned)((int)length + (int)(signed char)password[0]));
+        for (unsigned char& b : data)
+            b ^= (unsigned char)password[(size_t)rand() % length];
+        break;
+    }
+    }
+    return data;
+}
+
+// Each test starts with a clear CancelFlag, a fresh directory and a
+// progress dialog from template 2001; nothing is left for the next.
+class FileConversion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CancelFlag = 0;
+        dir = TestDir();
+    }
+    void TearDown() override
+    {
+        CancelFlag = 0;
+        progress.onPosition = nullptr;
+    }
+    HWND dialog() const { return progress.hwnd(); }
+    std::string dir;
+    ProgressWindow progress;
+};
+
+#endif

@@ -1,0 +1,358 @@
+// Conversions that must fail, and what they must leave behind: the source,
+// an existing DestFile and the directories exactly as they were, and no
+// output and no temporary file of their own.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "conversion.h"
+#include "res/resource.h"
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const unsigned long long GiB = 1ull << 30;
+
+unsigned long long FileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return ~0ull;
+    return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+TEST_F(FileConversion, MissingArgumentOrEmptyPasswordTouchesNothing)
+{
+    const std::string src = dir + "\\src.bin";
+    const std::string dest = dir + "\\new\\dest.bin";
+    ASSERT_TRUE(WriteBytes(src, RandomBytes(1000, 1)));
+    struct {
+        int line;
+        Kind kind;
+        const char* src;
+        const char* dest;
+        const char* password;
+        bool withDialog;
+    } cases[] = {
+        { __LINE__, Invert, NULL, dest.c_str(), TestPassword, true },
+        { __LINE__, Reverse, "", dest.c_str(), TestPassword, true },
+        { __LINE__, Password, NULL, dest.c_str(), TestPassword, true },
+        { __LINE__, Invert, src.c_str(), NULL, TestPassword, true },
+        { __LINE__, Reverse, src.c_str(), "", TestPassword, true },
+        { __LINE__, Password, src.c_str(), "", TestPassword, true },
+        { __LINE__, Invert, src.c_str(), dest.c_str(), TestPassword, false },
+        { __LINE__, Reverse, src.c_str(), dest.c_str(), TestPassword, false },
+        { __LINE__, Password, src.c_str(), dest.c_str(), TestPassword, false },
+        { __LINE__, Password, src.c_str(), dest.c_str(), "", true },
+        { __LINE__, Password, src.c_str(), dest.c_str(), NULL, true },
+        { __LINE__, Password, src.c_str(), src.c_str(), "", true },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        // what the previous file left in the dialog
+        SetDlgItemTextA(dialog(), IDC_PROG_FILE, "previous file");
+        SetDlgItemTextA(dialog(), IDC_PROG_TYPE, "previous type");
+        progress.ClearPositions();
+        EXPECT_EQ(ConvertRaw(c.kind, c.src, c.dest, c.password, c.withDialog ? dialog() : NULL), 0);
+        EXPECT_EQ(ItemText(dialog(), IDC_PROG_FILE), "previous file");
+        EXPECT_EQ(ItemText(dialog(), IDC_PROG_TYPE), "previous type");
+        EXPECT_EQ(progress.Positions(), std::vector<int>());
+        EXPECT_EQ(ListDir(dir), (Names{ "src.bin" }));
+    }
+}
+
+TEST_F(FileConversion, PathsLongerThan259BytesAreRefused)
+{
+    const Bytes data = RandomBytes(1000, 2);
+    const std::string src = dir + "\\src.bin";
+    ASSERT_TRUE(WriteBytes(src, data));
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        // DestFile: its missing directories are made only when it fits
+        for (size_t length : { 259, 260 }) {
+            SCOPED_TRACE(testing::Message() << "DestFile of " << length << " bytes");
+            const std::string top = dir + "\\dest" + std::to_string(length);
+            const std::string dest = PathOfLength(top, length);
+            const int fits = length <= 259;
+            EXPECT_EQ(Convert(kind, src, dest, dialog()), fits);
+            if (fits)
+                EXPECT_TRUE(ReadBytes(dest) == Expected(kind, data));
+            else
+                EXPECT_EQ(GetFileAttributesW(LongPathW(top).c_str()), INVALID_FILE_ATTRIBUTES);
+            RemoveTree(top);
+        }
+        // SrcFile
+        for (size_t length : { 259, 260 }) {
+            SCOPED_TRACE(testing::Message() << "SrcFile of " << length << " bytes");
+            const std::string longSrc = PathOfLength(dir + "\\src" + std::to_string(length), length);
+            ASSERT_TRUE(MakeDirectories(longSrc.substr(0, longSrc.rfind('\\'))));
+            ASSERT_TRUE(WriteTextW(longSrc, std::string(data.begin(), data.end())));
+            const int fits = length <= 259;
+            EXPECT_EQ(Convert(kind, longSrc, dir + "\\out.bin", dialog()), fits);
+            if (fits)
+                EXPECT_TRUE(ReadBytes(dir + "\\out.bin") == Expected(kind, data));
+            else
+                EXPECT_FALSE(FileExists(dir + "\\out.bin"));
+            DeleteFileA((dir + "\\out.bin").c_str());
+        }
+    }
+}
+
+TEST_F(FileConversion, InPlaceNeedsRoomForTheTemporaryPath)
+{
+    // The temporary path is the directory, a backslash and 15 bytes: 243
+    // bytes of directory fit in 259, 244 do not.
+    for (size_t length : { 243, 244 }) {
+        const std::string folder = PathOfLength(dir + "\\d" + std::to_string(length), length);
+        ASSERT_TRUE(MakeDirectories(folder));
+        const std::string src = folder + "\\a.bin";
+        const int fits = length <= 243;
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << KindName(kind) << ", directory of " << length
+                                            << " bytes");
+            const Bytes data = RandomBytes(1000, kind);
+            ASSERT_TRUE(WriteBytes(src, data));
+            EXPECT_EQ(Convert(kind, src, src, dialog()), fits);
+            EXPECT_TRUE(ReadBytes(src) == (fits ? Expected(kind, data) : data));
+            EXPECT_EQ(ListDir(folder), (Names{ "a.bin" }));
+        }
+    }
+}
+
+TEST_F(FileConversion, DestFileWithoutABackslashIsRefused)
+{
+    const Bytes data = RandomBytes(1000, 3);
+    ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    CurrentDirectory cd(dir);
+    struct { int line; std::string src, dest; } cases[] = {
+        { __LINE__, dir + "\\src.bin", "out.bin" },
+        { __LINE__, "src.bin", "out.bin" },
+        { __LINE__, "src.bin", "src.bin" },
+    };
+    for (auto& c : cases) {
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
+            EXPECT_EQ(Convert(kind, c.src, c.dest, dialog()), 0);
+            EXPECT_EQ(ListDir(dir), (Names{ "src.bin" }));
+            EXPECT_TRUE(ReadBytes(dir + "\\src.bin") == data);
+        }
+    }
+}
+
+TEST_F(FileConversion, DestFileNamingTheSourceAnotherWayFails)
+{
+    // Not an in-place conversion: the output would be the open source.
+    const std::string src = dir + "\\Source File.bin";
+    const Bytes data = RandomBytes(600000, 4);
+    ASSERT_TRUE(WriteBytes(src, data));
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\sub").c_str(), NULL));
+    char shortName[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(src.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shortName), src);
+    const std::string names[] = {
+        dir + "\\SOURCE FILE.BIN",
+        dir + "\\source file.bin",
+        shortName,
+        dir + "\\.\\Source File.bin",
+        dir + "\\sub\\..\\Source File.bin",
+    };
+    for (const std::string& dest : names) {
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << dest << ", " << KindName(kind));
+            EXPECT_EQ(Convert(kind, src, dest, dialog()), 0);
+            EXPECT_TRUE(ReadBytes(src) == data);
+            EXPECT_EQ(ListDir(dir), (Names{ "Source File.bin", "sub" }));
+        }
+    }
+}
+
+TEST_F(FileConversion, ExistingDestFileOpenElsewhereIsLeftAlone)
+{
+    const std::string src = dir + "\\src.bin";
+    const std::string dest = dir + "\\dest.bin";
+    const Bytes old = RandomBytes(5000, 5);
+    ASSERT_TRUE(WriteBytes(src, RandomBytes(1000, 6)));
+    ASSERT_TRUE(WriteBytes(dest, old));
+    // another program holds it: exclusively, or reading and letting others
+    // only read
+    for (DWORD share : { (DWORD)0, (DWORD)FILE_SHARE_READ }) {
+        HANDLE held = CreateFileA(dest.c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "share mode " << share << ", " << KindName(kind));
+            EXPECT_EQ(Convert(kind, src, dest, dialog()), 0);
+        }
+        CloseHandle(held);
+        EXPECT_TRUE(ReadBytes(dest) == old);
+        EXPECT_EQ(ListDir(dir), (Names{ "dest.bin", "src.bin" }));
+    }
+}
+
+TEST_F(FileConversion, ImmutableFileIsNeverChanged)
+{
+    // Nobody may write it or rename anything over it, not even root.
+    const std::string folder = FixtureDir() + "immutable";
+    const std::string locked = folder + "\\locked.bin";
+    if (!FileExists(locked))
+        GTEST_SKIP() << locked << " is missing: tests/fixtures.sh makes it when ctest runs as root";
+    const Bytes old = ReadBytes(locked);
+    ASSERT_FALSE(old.empty());
+    const std::string src = dir + "\\src.bin";
+    ASSERT_TRUE(WriteBytes(src, RandomBytes(1000, 7)));
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        // as DestFile: the output cannot be created
+        EXPECT_EQ(Convert(kind, src, locked, dialog()), 0);
+        EXPECT_TRUE(ReadBytes(locked) == old);
+        // in place: converted into the temporary file, which cannot replace it
+        progress.ClearPositions();
+        EXPECT_EQ(Convert(kind, locked, locked, dialog()), 0);
+        EXPECT_EQ(progress.Positions().back(), 100);
+        EXPECT_TRUE(ReadBytes(locked) == old);
+        EXPECT_EQ(ListDir(folder), (Names{ "locked.bin" }));
+    }
+}
+
+TEST_F(FileConversion, InPlaceFailureLeavesTheSourceUntouched)
+{
+    enum Obstacle { ReadOnly, OpenElsewhere, TempNamed };
+    struct {
+        int line;
+        Obstacle obstacle;
+        bool convertsFirst;  // fails only when replacing the source
+    } cases[] = {
+        // Wine itself would let a read-only file be replaced
+        { __LINE__, ReadOnly, true },
+        // read by another program that does not share deletion: the
+        // rename over it fails
+        { __LINE__, OpenElsewhere, true },
+        // the source bears the temporary file's name itself
+        { __LINE__, TempNamed, false },
+    };
+    for (auto& c : cases) {
+        const std::string folder = dir + "\\" + std::to_string(c.line) + "\\";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+        const std::string name = c.obstacle == TempNamed ? TempName : "source.bin";
+        const std::string src = folder + name;
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
+            const Bytes data = RandomBytes(600000, kind);
+            SetFileAttributesA(src.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ASSERT_TRUE(WriteBytes(src, data));
+            HANDLE held = INVALID_HANDLE_VALUE;
+            if (c.obstacle == ReadOnly) {
+                ASSERT_TRUE(SetFileAttributesA(src.c_str(), FILE_ATTRIBUTE_READONLY));
+            }
+            if (c.obstacle == OpenElsewhere) {
+                held = CreateFileA(src.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+                ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            }
+            bool tempSeen = false;
+            progress.onPosition = [&](int) { tempSeen = tempSeen || FileExists(folder + TempName); };
+            progress.ClearPositions();
+
+            EXPECT_EQ(Convert(kind, src, src, dialog()), 0);
+
+            progress.onPosition = nullptr;
+            if (held != INVALID_HANDLE_VALUE)
+                CloseHandle(held);
+            if (c.convertsFirst) {
+                EXPECT_EQ(progress.Positions().back(), 100);
+                EXPECT_TRUE(tempSeen);
+            }
+            EXPECT_TRUE(ReadBytes(src) == data);
+            EXPECT_EQ(ListDir(folder), (Names{ name }));
+            if (c.obstacle == ReadOnly) {
+                EXPECT_NE(GetFileAttributesA(src.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+            }
+        }
+    }
+}
+
+TEST_F(FileConversion, FullDiskFailsAndDeletesWhatItWrote)
+{
+    const std::string full = FixtureDir() + "full";
+    ULARGE_INTEGER available, total;
+    if (!GetDiskFreeSpaceExA(full.c_str(), &available, &total, NULL)
+        || total.QuadPart > 2 * 1024 * 1024)
+        GTEST_SKIP() << full << " is no small file system: tests/fixtures.sh mounts one when "
+                     << "run by ctest as root";
+    ASSERT_EQ(ListDir(full), Names());
+    const Bytes big = RandomBytes(1500000, 8);
+    ASSERT_TRUE(WriteBytes(dir + "\\big.bin", big));
+    const Bytes data = RandomBytes(600000, 9);
+    const std::string inPlace = full + "\\in place.bin";
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        // the output does not fit
+        EXPECT_EQ(Convert(kind, dir + "\\big.bin", full + "\\out.bin", dialog()), 0);
+        EXPECT_EQ(ListDir(full), Names());
+        // the source fits, it and its temporary copy do not
+        ASSERT_TRUE(WriteBytes(inPlace, data));
+        EXPECT_EQ(Convert(kind, inPlace, inPlace, dialog()), 0);
+        EXPECT_TRUE(ReadBytes(inPlace) == data);
+        EXPECT_EQ(ListDir(full), (Names{ "in place.bin" }));
+        DeleteFileA(inPlace.c_str());
+    }
+}
+
+TEST_F(FileConversion, FilesOf4GiBOrMoreAreRefusedBeforeAnythingIsWritten)
+{
+    const std::string big = dir + "\\big.bin";
+    const std::string old = dir + "\\old.bin";
+    const Bytes oldData = RandomBytes(5000, 10);
+    ASSERT_TRUE(WriteBytes(old, oldData));
+    for (unsigned long long size : { 4 * GiB, 4 * GiB + 1, 5 * GiB }) {
+        // sparse: no data is written, the holes read as zeros
+        ASSERT_TRUE(MakeSparseFile(big, size));
+        ASSERT_EQ(FileSize(big), size);
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << KindName(kind) << ", " << size << " bytes");
+            EXPECT_EQ(Convert(kind, big, dir + "\\new.bin", dialog()), 0);
+            EXPECT_EQ(Convert(kind, big, old, dialog()), 0);
+            EXPECT_TRUE(ReadBytes(old) == oldData);
+            EXPECT_EQ(Convert(kind, big, big, dialog()), 0);
+            EXPECT_EQ(FileSize(big), size);
+            EXPECT_EQ(ListDir(dir), (Names{ "big.bin", "old.bin" }));
+        }
+    }
+    DeleteFileA(big.c_str());
+}
+
+TEST_F(FileConversion, ReverseReadsChunksBeyondTwoGiB)
+{
+    // A sparse source of 3 GiB + 262,145 bytes whose end holds data: the
+    // reverse conversion reads its last two chunks first, at offsets above
+    // 2 GiB, and is stopped after them. The output is deleted then, so a
+    // second name of the output file (a hard link) keeps what was written.
+    const unsigned long long size = 3 * GiB + 262145;
+    const Bytes tail = RandomBytes(262145, 11);
+    const std::string big = dir + "\\big.bin";
+    const std::string dest = dir + "\\dest.bin";
+    const std::string witness = dir + "\\witness.bin";
+    ASSERT_TRUE(MakeSparseFile(big, size, tail));
+    ASSERT_TRUE(WriteBytes(dest, Bytes()));
+    ASSERT_TRUE(CreateHardLinkA(witness.c_str(), dest.c_str(), NULL));
+
+    int positions = 0;
+    progress.onPosition = [&](int) {
+        if (++positions == 3)  // 0, then one per chunk
+            CancelFlag = 1;
+    };
+    EXPECT_EQ(ReverseFile(big.c_str(), dest.c_str(), dialog()), 0);
+    progress.onPosition = nullptr;
+
+    EXPECT_EQ(positions, 3);
+    EXPECT_FALSE(FileExists(dest));
+    EXPECT_TRUE(ReadBytes(witness) == Expected(Reverse, tail)) << "bytes at the end differ";
+    DeleteFileA(big.c_str());
+    DeleteFileA(witness.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,287 @@
+// Converting files on the real file system under Wine, inside a progress
+// dialog made from template 2001: contents, progress, in-place
+// replacement, cancelling, output directories and the dialog's texts.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "conversion.h"
+#include "res/resource.h"
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+// The sizes around the 262,144-byte chunk.
+const size_t Sizes[] = { 0, 1, 262143, 262144, 262145, 524288, 600000 };
+
+TEST_F(FileConversion, ConvertsEverySizeByteForByte)
+{
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\out").c_str(), NULL));
+    // every type, and passwords of one byte and of double-byte characters
+    const struct { Kind kind; const char* password; } conversions[] = {
+        { Invert, TestPassword },  { Reverse, TestPassword }, { Password, TestPassword },
+        { Password, "a" },         { Password, "パスワード" },
+    };
+    for (size_t size : Sizes) {
+        const Bytes data = RandomBytes(size, (unsigned)size);
+        const std::string src = dir + "\\src-" + std::to_string(size) + ".bin";
+        ASSERT_TRUE(WriteBytes(src, data));
+        for (auto& conversion : conversions) {
+            const Kind kind = conversion.kind;
+            SCOPED_TRACE(testing::Message() << KindName(kind) << ", " << size << " bytes, password "
+                                            << conversion.password);
+            const std::string dest = dir + "\\out\\dest.bin";
+            const int result = Convert(kind, src, dest, dialog(), conversion.password);
+            EXPECT_TRUE(ReadBytes(src) == data) << "source changed";
+            if (size == 0) {
+                // an empty source fails and leaves no output at all
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(ListDir(dir + "\\out"), Names());
+            } else {
+                EXPECT_EQ(result, 1);
+                EXPECT_TRUE(ReadBytes(dest) == Expected(kind, data, conversion.password))
+                    << "converted bytes differ";
+                EXPECT_EQ(ListDir(dir + "\\out"), (Names{ "dest.bin" }));
+            }
+            DeleteFileA(dest.c_str());
+        }
+    }
+}
+
+TEST_F(FileConversion, ReplacesALongerExistingDestFile)
+{
+    const Bytes data = RandomBytes(300000, 1);
+    ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        ASSERT_TRUE(WriteBytes(dir + "\\dest.bin", RandomBytes(700000, 2)));
+        EXPECT_EQ(Convert(kind, dir + "\\src.bin", dir + "\\dest.bin", dialog()), 1);
+        EXPECT_TRUE(ReadBytes(dir + "\\dest.bin") == Expected(kind, data));
+    }
+}
+
+TEST_F(FileConversion, ProgressMovesOncePerChunk)
+{
+    // Reverse writes the short last chunk first.
+    struct {
+        int line;
+        size_t size;
+        std::vector<int> forward;  // bit inversion and password
+        std::vector<int> reverse;
+    } cases[] = {
+        { __LINE__, 0, { 0 }, { 0 } },
+        { __LINE__, 1, { 0, 100 }, { 0, 100 } },
+        { __LINE__, 262143, { 0, 100 }, { 0, 100 } },
+        { __LINE__, 262144, { 0, 100 }, { 0, 100 } },
+        { __LINE__, 262145, { 0, 99, 100 }, { 0, 0, 100 } },
+        { __LINE__, 524288, { 0, 50, 100 }, { 0, 50, 100 } },
+        { __LINE__, 600000, { 0, 43, 87, 100 }, { 0, 12, 56, 100 } },
+    };
+    for (auto& c : cases) {
+        const std::string src = dir + "\\src.bin";
+        ASSERT_TRUE(WriteBytes(src, RandomBytes(c.size, 3)));
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
+            progress.ClearPositions();
+            Convert(kind, src, dir + "\\dest.bin", dialog());
+            EXPECT_EQ(progress.Positions(), kind == Reverse ? c.reverse : c.forward);
+        }
+    }
+}
+
+TEST_F(FileConversion, ProgressOfALargeFileRunsSteadilyToOneHundred)
+{
+    // 100 MiB and a short chunk: bytes done times 100 no longer fits in
+    // 32 bits after 42,949,673 of them.
+    const unsigned long long chunk = 262144;
+    const unsigned long long size = 400 * chunk + 12345;
+    const std::string src = dir + "\\large.bin";
+    ASSERT_TRUE(MakeSparseFile(src, size, RandomBytes(12345, 9)));
+    std::vector<int> forward = { 0 };
+    for (unsigned long long done = chunk;; done += chunk) {
+        forward.push_back((int)(std::min(done, size) * 100 / size));
+        if (done >= size)
+            break;
+    }
+    std::vector<int> reverse = { 0 };
+    for (unsigned long long done = size % chunk; done <= size; done += chunk)
+        reverse.push_back((int)(done * 100 / size));
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        progress.ClearPositions();
+        EXPECT_EQ(Convert(kind, src, dir + "\\out.bin", dialog()), 1);
+        EXPECT_EQ(progress.Positions(), kind == Reverse ? reverse : forward);
+        DeleteFileA((dir + "\\out.bin").c_str());
+    }
+    DeleteFileA(src.c_str());
+}
+
+TEST_F(FileConversion, InPlaceGoesThroughTheTemporaryFile)
+{
+    // The temporary file lies beside the source, also in a directory whose
+    // name ends in 表 and in a drive root; the source keeps its old bytes
+    // until the converted copy is complete.
+    struct {
+        int line;
+        std::string folder;  // ends in a backslash
+        std::string name;
+        bool listFolder;     // a folder of this test alone
+    } places[] = {
+        { __LINE__, dir + "\\", "data.bin", true },
+        { __LINE__, dir + "\\予定表\\", "ソース.txt", true },
+        { __LINE__, "C:\\", "Mirtavolen in place.bin", false },
+    };
+    for (auto& place : places) {
+        ASSERT_TRUE(MakeDirectories(place.folder.substr(0, place.folder.size() - 1)));
+        const std::string src = place.folder + place.name;
+        const std::string temp = place.folder + TempName;
+        for (size_t size : { (size_t)1, (size_t)600000 }) {
+            for (Kind kind : AllKinds) {
+                SCOPED_TRACE(testing::Message() << "case at line " << place.line << ", "
+                                                << KindName(kind) << ", " << size << " bytes");
+                const Bytes data = RandomBytes(size, (unsigned)size + kind);
+                ASSERT_TRUE(WriteBytes(src, data));
+                bool looked = false;
+                bool tempDuring = false;
+                bool sourceIntactDuring = false;
+                progress.onPosition = [&](int position) {
+                    if (position == 0 || looked)
+                        return;
+                    looked = true;
+                    tempDuring = FileExists(temp);
+                    sourceIntactDuring = ReadBytes(src) == data;
+                };
+                EXPECT_EQ(Convert(kind, src, src, dialog()), 1);
+                progress.onPosition = nullptr;
+                EXPECT_TRUE(looked);
+                EXPECT_TRUE(tempDuring);
+                EXPECT_TRUE(sourceIntactDuring);
+                EXPECT_TRUE(ReadBytes(src) == Expected(kind, data));
+                EXPECT_FALSE(FileExists(temp));
+                if (place.listFolder) {
+                    EXPECT_EQ(ListDir(place.folder), (Names{ place.name }));
+                }
+            }
+        }
+        DeleteFileA(src.c_str());
+    }
+}
+
+TEST_F(FileConversion, InPlaceEmptySourceStaysAndNoTemporaryRemains)
+{
+    const std::string src = dir + "\\empty.bin";
+    ASSERT_TRUE(WriteBytes(src, Bytes()));
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        EXPECT_EQ(Convert(kind, src, src, dialog()), 0);
+        EXPECT_EQ(ListDir(dir), (Names{ "empty.bin" }));
+        EXPECT_TRUE(ReadBytes(src).empty());
+    }
+}
+
+TEST_F(FileConversion, CancelAfterTheFirstChunkRemovesWhatWasWritten)
+{
+    const Bytes data = RandomBytes(600000, 4);
+    const Bytes old = RandomBytes(1000, 5);
+    const std::string src = dir + "\\src.bin";
+    const std::string dest = dir + "\\dest.bin";
+    // The stop button sets the flag while the bar shows the first chunk.
+    progress.onPosition = [](int position) {
+        if (position > 0)
+            CancelFlag = 1;
+    };
+    struct {
+        int line;
+        std::string dest;
+        bool destExisted;  // an existing DestFile the user agreed to replace
+    } cases[] = {
+        { __LINE__, src, false },
+        { __LINE__, dest, false },
+        { __LINE__, dest, true },
+    };
+    for (auto& c : cases) {
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
+            ASSERT_TRUE(WriteBytes(src, data));
+            if (c.destExisted) {
+                ASSERT_TRUE(WriteBytes(dest, old));
+            }
+            CancelFlag = 0;
+            progress.ClearPositions();
+            EXPECT_EQ(Convert(kind, src, c.dest, dialog()), 0);
+            // no chunk after the first one
+            EXPECT_EQ(progress.Positions(), kind == Reverse ? (std::vector<int>{ 0, 12 })
+                                                            : (std::vector<int>{ 0, 43 }));
+            EXPECT_EQ(ListDir(dir), (Names{ "src.bin" }));
+            EXPECT_TRUE(ReadBytes(src) == data);
+        }
+    }
+}
+
+TEST_F(FileConversion, CreatesAMissingOutputDirectoryFirst)
+{
+    const Bytes data = RandomBytes(1000, 6);
+    ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    struct {
+        int line;
+        std::string src;
+        std::string outDir;  // below dir, missing before the call
+        int result;
+    } cases[] = {
+        { __LINE__, dir + "\\src.bin", "a\\b\\c", 1 },
+        { __LINE__, dir + "\\src.bin", "予定表\\能力\\ソ", 1 },
+        // the directory is made before the source is opened, and stays
+        { __LINE__, dir + "\\missing.bin", "x\\y\\z", 0 },
+    };
+    for (auto& c : cases) {
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
+            const std::string top = dir + "\\" + c.outDir.substr(0, c.outDir.find('\\'));
+            RemoveTree(top);
+            const std::string dest = dir + "\\" + c.outDir + "\\表.bin";
+            EXPECT_EQ(Convert(kind, c.src, dest, dialog()), c.result);
+            if (c.result)
+                EXPECT_TRUE(ReadBytes(dest) == Expected(kind, data));
+            else
+                EXPECT_EQ(ListDir(dir + "\\" + c.outDir), Names());
+            EXPECT_NE(GetFileAttributesA((dir + "\\" + c.outDir).c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+    }
+    // exactly the directories asked for, none cut at a 0x5C byte
+    EXPECT_EQ(ListDir(dir), (Names{ "a", "src.bin", "x", "予定表" }));
+    EXPECT_EQ(ListDir(dir + "\\予定表"), (Names{ "能力" }));
+    EXPECT_EQ(ListDir(dir + "\\予定表\\能力"), (Names{ "ソ" }));
+    EXPECT_EQ(ListDir(dir + "\\予定表\\能力\\ソ"), (Names{ "表.bin" }));
+}
+
+// Every text of the dialog and its children.
+BOOL CALLBACK CollectText(HWND window, LPARAM texts)
+{
+    ((std::vector<std::string>*)texts)->push_back(WindowText(window));
+    return TRUE;
+}
+
+TEST_F(FileConversion, DialogShowsTheSourceAndTheTypeButNeverThePassword)
+{
+    const std::string src = dir + "\\予定表\\ソース.txt";
+    ASSERT_TRUE(MakeDirectories(dir + "\\予定表"));
+    ASSERT_TRUE(WriteBytes(src, RandomBytes(1000, 7)));
+    const char* typeText[] = { "ビット反転", "リバース", "パスワード" };
+    for (Kind kind : AllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        EXPECT_EQ(Convert(kind, src, dir + "\\out.bin", dialog()), 1);
+        EXPECT_EQ(ItemText(dialog(), IDC_PROG_FILE), src);
+        EXPECT_EQ(ItemText(dialog(), IDC_PROG_TYPE), typeText[kind]);
+        std::vector<std::string> texts;
+        EnumChildWindows(dialog(), CollectText, (LPARAM)&texts);
+        texts.push_back(WindowText(dialog()));
+        for (const std::string& text : texts)
+            EXPECT_EQ(text.find(TestPassword), std::string::npos) << text;
+    }
+}
+
+}  // namespace
