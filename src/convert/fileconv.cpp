@@ -44,15 +44,11 @@ int GetSmallFileSize(HANDLE file, DWORD* size)
     return 1;
 }
 
-// Moves the bar to the whole percentage of total in size. The bar is only
-// told when the percentage changes: a repaint per chunk costs more than the
-// chunk's conversion, and repeating a position shows nothing new.
-void ShowProgress(HWND dialog, DWORD total, DWORD size, unsigned* shown)
+// Moves the bar to the whole percentage of total in size (computed in 64
+// bits: total * 100 overflows 32 bits beyond 42 MB).
+void ShowProgress(HWND dialog, DWORD total, DWORD size)
 {
     unsigned percent = (unsigned)((unsigned long long)total * 100u / size);
-    if (percent == *shown)
-        return;
-    *shown = percent;
     SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETPOS, percent, 0);
 }
 
@@ -76,7 +72,6 @@ int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
                   unsigned char* buffer, DWORD size, HWND dialog)
 {
     DWORD total = 0;
-    unsigned shown = 0;  // the bar starts at 0
     DWORD chunk = (size - 1) / ChunkSize;  // reverse: from the last chunk down
     for (;;) {
         if (CancelFlag)
@@ -94,7 +89,7 @@ int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
             return 0;
         total += written;
         if (total != 0)
-            ShowProgress(dialog, total, size, &shown);
+            ShowProgress(dialog, total, size);
         DrainMessageQueue();
         if (conv.kind == KindReverse) {
             if (chunk == 0)
