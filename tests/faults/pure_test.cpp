@@ -192,14 +192,14 @@ private:
 // 0x95 0x5C), bytes that are no character in code page 932, anything.
 std::string RandomText(Rng& rng, size_t length)
 {
-    static const unsigned char Specials[] = { '\\', ':', '"', '=', '.', ' ', '\n', '%',
+    static const unsigned char Notable[] = { '\\', ':', '"', '=', '.', ' ', '\n', '%',
                                               0x5C, 0x80, 0xA0, 0xFD, 0xFF, 0x7F, 0x01 };
     std::string s;
     while (s.size() < length) {
         switch (rng.Below(8)) {
         case 0:
         case 1:
-            s += (char)Specials[rng.Below(sizeof Specials)];
+            s += (char)Notable[rng.Below(sizeof Notable)];
             break;
         case 2:
         case 3:
