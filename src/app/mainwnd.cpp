@@ -11,6 +11,7 @@
 #include "joblist/listview.h"
 #include "res/resource.h"
 #include "support/paths.h"
+#include "support/placement.h"
 #include "support/settings.h"
 #include "support/text.h"
 
@@ -97,6 +98,24 @@ void ShowVersion(HWND window)
                  AW_SLIDE | AW_HIDE | AW_VER_NEGATIVE);
 }
 
+// Whether enough of a window is on the screen to be seen and dragged:
+// at least 64 by 16 pixels of it inside the virtual screen.
+int ShownOnScreen(HWND window)
+{
+    RECT own;
+    if (!GetWindowRect(window, &own))
+        return 1;
+    RECT screen;
+    screen.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    screen.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    RECT shown;
+    if (!IntersectRect(&shown, &own, &screen))
+        return 0;
+    return shown.right - shown.left >= 64 && shown.bottom - shown.top >= 16;
+}
+
 void CloseMainWindow(HWND window)
 {
     SaveSettings();
@@ -137,6 +156,12 @@ int CreateMainWindow(HINSTANCE instance, int showCommand)
     if (window == NULL)
         return 0;
     MainWindow = window;
+    // The saved place is used as it is, unless it leaves the window off the
+    // screen (a hand-edited settings file, a monitor that is gone), where it
+    // could be neither seen nor moved back: then it is centred in the work
+    // area at its saved size.
+    if (!ShownOnScreen(window))
+        CenterWindowInWorkArea(window, NULL);
     ShowWindow(window, AppSettings.Maximized ? SW_SHOWMAXIMIZED : showCommand);
     UpdateWindow(window);
     return 1;

@@ -1,0 +1,298 @@
+// The real program killed in the middle of in-place conversions, as a crash
+// or a power cut would end it: whenever it dies, the source holds exactly
+// its old bytes or exactly the converted bytes, and nothing but a stale
+// "_Mirtavolen.tmp" may be left beside it.
+//
+// The kills are spread over the whole conversion: first a conversion of
+// each size is timed, then the program is killed at fractions of that
+// time (from at once to after its end), and at moments read off the
+// temporary file (as soon as it appears, half written, complete, gone).
+// The timing only places the kills; what is checked is the files.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "appprocess.h"
+#include "faults.h"
+#include "reference.h"
+#include "res/resource.h"
+
+namespace {
+
+const char TempName[] = "_Mirtavolen.tmp";
+const size_t Chunk = 262144;
+
+double NowMs()
+{
+    static LARGE_INTEGER frequency = { { 0, 0 } };
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
+void WaitUntil(double when)
+{
+    for (double now = NowMs(); now < when; now = NowMs()) {
+        if (when - now > 3)
+            Sleep((DWORD)(when - now - 2));
+        else
+            Sleep(0);
+    }
+}
+
+// Size of a file, -1 when it does not exist.
+long long SizeOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+Bytes Converted(int type, const Bytes& data)
+{
+    switch (type) {
+    case 0: return ReferenceInvert(data);
+    case 1: return ReferenceReverse(data);
+    default: return ReferencePassword("pw", data);
+    }
+}
+
+// What a kill can hit, in the order of a conversion.
+enum Trigger {
+    AfterDelay,      // a fixed time after the command
+    TempAppears,     // the temporary file exists
+    TempHalf,        // half of it is written
+    TempComplete,    // all of it is written: flushing, closing, renaming
+    TempGone,        // it has been renamed over the source
+};
+
+// Where a kill landed, judged by the files it left.
+enum Landing {
+    NothingWritten,    // source old, no temporary file
+    WhileConverting,   // source old, temporary file incomplete
+    DuringReplacement, // source old, temporary file complete
+    Replaced,          // source converted, no entry yet
+    ReplacedAndLogged, // source converted, entry written
+    Broken,            // anything else
+    LandingCount
+};
+
+const char* const LandingNames[] = {
+    "before the temporary file existed", "while converting into it",
+    "during the replacement (temporary file complete, source not yet replaced)",
+    "after the replacement, before the log entry", "after the replacement and the log entry",
+    "with the files in a wrong state",
+};
+
+class KillTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = TestDir();
+        src_ = dir_ + "\\source.bin";
+        temp_ = dir_ + "\\" + TempName;
+        for (int& n : tally_)
+            n = 0;
+    }
+
+    static std::string Settings(int type)
+    {
+        // In place the output always exists: replace it without a question.
+        return ItemSettings("", type, "pw", 1, 1);
+    }
+
+    // When, from the command, the temporary file of a whole conversion
+    // was complete, when it was gone (renamed over the source), and when
+    // the batch ended; milliseconds.
+    struct Timing {
+        double complete;
+        double gone;
+        double end;
+    };
+
+    Timing TimeConversion(const Bytes& data, int type)
+    {
+        Timing timing = { -1, -1, -1 };
+        EXPECT_TRUE(WriteBytes(src_, data));
+        AppProcess app(dir_, Settings(type));
+        if (!app.Start({ src_ })) {
+            ADD_FAILURE() << "the program did not start";
+            return timing;
+        }
+        HWND main = app.MainWindow();
+        double start = NowMs();
+        volatile double end = -1;
+        std::thread batch([main, start, &end] {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0,
+                                SMTO_NORMAL, 60000, &result);
+            end = NowMs() - start;
+        });
+        bool seen = false;
+        while (end < 0 && NowMs() - start < 60000) {
+            long long size = SizeOf(temp_);
+            double now = NowMs() - start;
+            seen = seen || size >= 0;
+            if (timing.complete < 0 && size == (long long)data.size())
+                timing.complete = now;
+            if (seen && timing.gone < 0 && size < 0)
+                timing.gone = now;
+            Sleep(0);
+        }
+        batch.join();
+        timing.end = end;
+        EXPECT_EQ(app.RowCount(), 0);
+        EXPECT_TRUE(ReadBytes(src_) == Converted(type, data)) << "the timed conversion failed";
+        EXPECT_EQ(app.Close(), 0);
+        return timing;
+    }
+
+    // Starts the program on a fresh copy of data, orders the conversion,
+    // kills the program at the moment asked for, and judges the files.
+    void KillOnce(int line, const Bytes& data, int type, double wholeMs, Trigger trigger,
+                  double delayMs)
+    {
+        SCOPED_TRACE(testing::Message() << "line " << line << ", " << data.size()
+                                        << " bytes, type " << type << ", trigger " << trigger
+                                        << ", delay " << delayMs << " ms");
+        ASSERT_TRUE(WriteBytes(src_, data));
+        DeleteFileA(temp_.c_str());
+        size_t entriesBefore = LogEntriesOf(dir_ + "\\Mirtavolen.log").size();
+        AppProcess app(dir_, Settings(type));
+        ASSERT_TRUE(app.Start({ src_ }));
+
+        ASSERT_TRUE(PostMessageA(app.MainWindow(), WM_COMMAND,
+                                 MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0));
+        double start = NowMs();
+        // The moment read off the temporary file can pass unseen (a short
+        // conversion between two looks): then the kill comes once the
+        // file has gone, or at the latest after twice a whole conversion.
+        const double Deadline = start + 2 * wholeMs + 1000;
+        long long size = (long long)data.size();
+        long long least = trigger == TempAppears ? 0 : trigger == TempHalf ? size / 2 : size;
+        bool seen = false;
+        if (trigger != AfterDelay) {
+            for (;;) {
+                long long now = SizeOf(temp_);
+                bool gone = seen && now < 0;
+                seen = seen || now >= 0;
+                if (gone || NowMs() >= Deadline || (trigger != TempGone && now >= least))
+                    break;
+                Sleep(0);
+            }
+        }
+        WaitUntil(NowMs() + (trigger == AfterDelay ? delayMs - (NowMs() - start) : delayMs));
+        app.Kill();
+        DWORD code = 0;
+        GetExitCodeProcess(app.Process(), &code);
+        ASSERT_EQ(code, 9u) << "the program had ended before the kill";
+
+        Landing landing = Judge(data, type, entriesBefore);
+        ++tally_[landing];
+        EXPECT_NE(landing, Broken);
+        std::vector<std::string> allowed = { "Mirtavolen.exe", "Mirtavolen.ini", "Mirtavolen.log",
+                                             TempName, "source.bin" };
+        for (const std::string& name : Names(dir_))
+            EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
+        std::vector<std::string> entries = LogEntriesOf(dir_ + "\\Mirtavolen.log");
+        if (!entries.empty()) {
+            EXPECT_EQ(entries.back().substr(entries.back().size() - 2), "\n\n")
+                << "a partial log entry";
+        }
+    }
+
+    Landing Judge(const Bytes& data, int type, size_t entriesBefore)
+    {
+        Bytes source = ReadBytes(src_);
+        long long tempSize = SizeOf(temp_);
+        bool logged = LogEntriesOf(dir_ + "\\Mirtavolen.log").size() > entriesBefore;
+        if (source == data && !logged) {
+            if (tempSize < 0)
+                return NothingWritten;
+            if (tempSize == (long long)data.size() && ReadBytes(temp_) == Converted(type, data))
+                return DuringReplacement;
+            return WhileConverting;
+        }
+        if (source == Converted(type, data) && tempSize < 0)
+            return logged ? ReplacedAndLogged : Replaced;
+        return Broken;
+    }
+
+    std::string dir_;
+    std::string src_;
+    std::string temp_;
+    int tally_[LandingCount];
+};
+
+TEST_F(KillTest, SourceIsEitherOldOrConvertedWheneverTheProgramDies)
+{
+    // Fractions of the timed conversion at which the program is killed.
+    static const double Fractions[] = { 0, 0.01, 0.03, 0.06, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6,
+                                        0.7, 0.8, 0.85, 0.9, 0.95, 1.0, 1.1, 1.4 };
+    // Fractions of the replacement (from the temporary file complete to
+    // its rename: the flush, the close and the rename) at which it is
+    // killed.
+    static const double ReplacementFractions[] = { 0, 0.05, 0.1, 0.2, 0.3, 0.4, 0.5,
+                                                0.6, 0.7, 0.8, 0.9, 1.0, 1.2 };
+    struct {
+        int line;
+        size_t size;
+    } sizes[] = {
+        { __LINE__, 3 * Chunk - 5 },
+        { __LINE__, 2 * 1024 * 1024 + 77 },
+        { __LINE__, 8 * 1024 * 1024 + 3 },
+        { __LINE__, 24 * 1024 * 1024 + 1 },
+    };
+    int trial = 0;
+    for (auto& s : sizes) {
+        SCOPED_TRACE(s.line);
+        Bytes data = RandomBytes(s.size, (unsigned)s.size);
+        Timing timing = TimeConversion(data, trial % 3);
+        ASSERT_FALSE(HasFailure());
+        double took = timing.end;
+        printf("[ KILLS    ] %u bytes: temporary file complete after %.1f ms, renamed after "
+               "%.1f ms, batch ended after %.1f ms\n",
+               (unsigned)s.size, timing.complete, timing.gone, timing.end);
+        for (double f : Fractions) {
+            KillOnce(s.line, data, trial % 3, took, AfterDelay, f * took);
+            ++trial;
+        }
+        KillOnce(s.line, data, trial++ % 3, took, TempAppears, 0);
+        KillOnce(s.line, data, trial++ % 3, took, TempHalf, 0);
+        double replacing = timing.complete >= 0 && timing.gone > timing.complete
+                               ? timing.gone - timing.complete
+                               : 1;
+        for (double f : ReplacementFractions)
+            KillOnce(s.line, data, trial++ % 3, took, TempComplete, f * replacing);
+        KillOnce(s.line, data, trial++ % 3, took, TempGone, 0);
+        if (HasFatalFailure())
+            break;
+    }
+
+    int total = 0;
+    for (int n : tally_)
+        total += n;
+    printf("[ KILLS    ] %d kills landed:\n", total);
+    for (int i = 0; i < LandingCount; ++i)
+        printf("[ KILLS    ] %4d %s\n", tally_[i], LandingNames[i]);
+    int before = tally_[NothingWritten] + tally_[WhileConverting];
+    int after = tally_[Replaced] + tally_[ReplacedAndLogged];
+    printf("[ KILLS    ] before / during / after the replacement: %d / %d / %d\n", before,
+           tally_[DuringReplacement], after);
+    RecordProperty("Kills", total);
+    RecordProperty("BeforeReplacement", before);
+    RecordProperty("DuringReplacement", tally_[DuringReplacement]);
+    RecordProperty("AfterReplacement", after);
+}
+
+}  // namespace
