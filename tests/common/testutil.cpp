@@ -412,3 +412,20 @@ void ProgressWindow::ClearPositions()
 {
     BarPositions.clear();
 }
+
+std::vector<std::string> LogEntriesOf(const std::string& path)
+{
+    std::string log = ReadText(path);
+    std::vector<std::string> entries;
+    size_t at = 0;
+    while (at < log.size()) {
+        size_t end = log.find("\n\n", at);
+        if (end == std::string::npos) {
+            entries.push_back(log.substr(at));  // a partial entry
+            break;
+        }
+        entries.push_back(log.substr(at, end + 2 - at));
+        at = end + 2;
+    }
+    return entries;
+}

@@ -25,6 +25,9 @@ bool WriteText(const std::string& path, const std::string& text);
 Bytes ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 bool FileExists(const std::string& path);
+// The entries of a log file, each ending in its empty line; a last entry
+// without one is returned as it is.
+std::vector<std::string> LogEntriesOf(const std::string& path);
 // Pseudo-random bytes, reproducible from the seed.
 Bytes RandomBytes(size_t count, unsigned seed);
 

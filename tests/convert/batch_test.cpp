@@ -28,22 +28,9 @@ Bytes Inverted(Bytes b)
     return b;
 }
 
-// The log split into its entries (each ends with an empty line).
 std::vector<std::string> LogEntries()
 {
-    std::string log = ReadText(LogFile());
-    std::vector<std::string> entries;
-    size_t at = 0;
-    while (at < log.size()) {
-        size_t end = log.find("\n\n", at);
-        if (end == std::string::npos) {
-            entries.push_back(log.substr(at));
-            break;
-        }
-        entries.push_back(log.substr(at, end + 2 - at));
-        at = end + 2;
-    }
-    return entries;
+    return LogEntriesOf(LogFile());
 }
 
 class BatchTest : public MainWindowTest {

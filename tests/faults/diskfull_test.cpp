@@ -93,7 +93,7 @@ TEST_F(TmpfsTest, ConversionThatDoesNotFitFailsWholeAndOneThatFitsSucceeds)
         }
         AddRow(src, dest, c.conv.label);
         std::string destPath = c.inPlace ? Cell(0, 1) : dest;
-        std::vector<std::string> before = Names(dir_);
+        std::vector<std::string> before = ListDir(dir_);
 
         DiskFiller filler(root_);
         ASSERT_TRUE(filler.Fill(c.free));
@@ -113,13 +113,13 @@ TEST_F(TmpfsTest, ConversionThatDoesNotFitFailsWholeAndOneThatFitsSucceeds)
             EXPECT_NE(entries[0].find("\nFailed!\n\n"), std::string::npos);
             EXPECT_EQ(ReadBytes(src), data);
             if (c.inPlace) {
-                EXPECT_EQ(Names(dir_), before);  // no "_Mirtavolen.tmp"
+                EXPECT_EQ(ListDir(dir_), before);  // no "_Mirtavolen.tmp"
             } else {
                 EXPECT_FALSE(FileExists(dest));
             }
         }
         if (!c.inPlace) {
-            EXPECT_EQ(Names(outDir), c.fits ? std::vector<std::string>{ "converted.bin" }
+            EXPECT_EQ(ListDir(outDir), c.fits ? std::vector<std::string>{ "converted.bin" }
                                             : std::vector<std::string>{});
         }
 
@@ -264,8 +264,8 @@ TEST_F(TmpfsTest, FilesOf4GiBOrMoreAreRefusedWithoutWritingAnything)
         ASSERT_EQ(entries.size(), 1u);
         EXPECT_NE(entries[0].find("\nFailed!\n\n"), std::string::npos);
         EXPECT_EQ(SizeAndEnds(src), original);
-        EXPECT_EQ(Names(dir_), std::vector<std::string>{ "huge.bin" });
-        EXPECT_EQ(Names(out), std::vector<std::string>{});
+        EXPECT_EQ(ListDir(dir_), std::vector<std::string>{ "huge.bin" });
+        EXPECT_EQ(ListDir(out), std::vector<std::string>{});
         EXPECT_EQ(FreeBytes(root_), freeAtStart);
 
         ClearRows();

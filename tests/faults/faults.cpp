@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -31,40 +30,6 @@ long long FreeBytes(const std::string& dir)
     if (!GetDiskFreeSpaceExA((dir + "\\").c_str(), &available, &total, &free))
         return -1;
     return (long long)available.QuadPart;
-}
-
-std::vector<std::string> Names(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::string> LogEntriesOf(const std::string& path)
-{
-    std::string log = ReadText(path);
-    std::vector<std::string> entries;
-    size_t at = 0;
-    while (at < log.size()) {
-        size_t end = log.find("\n\n", at);
-        if (end == std::string::npos) {
-            entries.push_back(log.substr(at));  // a partial entry: never expected
-            break;
-        }
-        entries.push_back(log.substr(at, end + 2 - at));
-        at = end + 2;
-    }
-    return entries;
 }
 
 // ---- DiskFiller ----

@@ -20,12 +20,6 @@ std::string FullDiskRoot();
 // Free bytes on the file system holding dir; -1 when it cannot be asked.
 long long FreeBytes(const std::string& dir);
 
-// Names in dir (not "." and ".."), sorted.
-std::vector<std::string> Names(const std::string& dir);
-
-// The entries of a log file, each ending with its empty line.
-std::vector<std::string> LogEntriesOf(const std::string& path);
-
 // Fills the file system of dir with one file until exactly `leave` bytes
 // stay free (a multiple of the 4096-byte page). Refuses (and fails the
 // test) on a file system larger than 64 MiB, so a missing mount cannot

@@ -202,7 +202,7 @@ protected:
         EXPECT_NE(landing, Broken);
         std::vector<std::string> allowed = { "Mirtavolen.exe", "Mirtavolen.ini", "Mirtavolen.log",
                                              TempName, "source.bin" };
-        for (const std::string& name : Names(dir_))
+        for (const std::string& name : ListDir(dir_))
             EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
         std::vector<std::string> entries = LogEntriesOf(dir_ + "\\Mirtavolen.log");
         if (!entries.empty()) {

@@ -16,7 +16,7 @@ namespace {
 std::map<std::string, Bytes> Snapshot(const std::string& dir)
 {
     std::map<std::string, Bytes> files;
-    for (const std::string& name : Names(dir))
+    for (const std::string& name : ListDir(dir))
         files[name] = ReadBytes(dir + "\\" + name);
     return files;
 }
@@ -97,7 +97,7 @@ TEST_F(LockedFileTest, RowWithAFileHeldOpenFailsAndChangesNothing)
         ASSERT_EQ(entries.size(), 1u);
         EXPECT_NE(entries[0].find("\nFailed!\n\n"), std::string::npos);
         std::map<std::string, Bytes> after = Snapshot(dir);
-        EXPECT_EQ(Names(dir), KeysOf(before));
+        EXPECT_EQ(ListDir(dir), KeysOf(before));
         EXPECT_TRUE(after == before) << "the bytes of a file changed";
         ClearRows();
         if (HasFatalFailure())
