@@ -171,10 +171,7 @@ int ConvertFile(const Conversion& conv, const char* srcFile, const char* destFil
     int inPlace = lstrcmpA(srcFile, destFile) == 0;
     char outPath[MAX_PATH];
     if (inPlace) {
-        outPath[0] = '\0';
-        if (!AppendText(outPath, sizeof outPath, outDir)
-            || (!EndsWithSeparator(outDir) && !AppendText(outPath, sizeof outPath, "\\"))
-            || !AppendText(outPath, sizeof outPath, TempFileName))
+        if (!JoinPath(outPath, outDir, TempFileName))
             return 0;
     } else {
         memcpy(outPath, destFile, strlen(destFile) + 1);

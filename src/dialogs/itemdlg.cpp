@@ -89,19 +89,6 @@ int HasDrivePrefix(const char* dir)
     return strlen(dir) >= 3 && dir[1] == ':' && dir[2] == '\\';
 }
 
-// out (260 bytes) = dir, a separator unless dir already ends with one,
-// then name. 1 when the whole path fits 259 bytes; 0 otherwise, and out
-// is then not a path to use.
-int JoinDestFile(const char* dir, const char* name, char* out)
-{
-    out[0] = '\0';
-    if (!CopyText(out, MAX_PATH, dir))
-        return 0;
-    if (!EndsWithSeparator(dir) && !AppendText(out, MAX_PATH, "\\"))
-        return 0;
-    return AppendText(out, MAX_PATH, name);
-}
-
 // The file name part of a row's DestFile into name (260 bytes).
 void ReadRowFileName(int row, char* name)
 {
@@ -157,10 +144,10 @@ int InputAcceptable(HWND dialog)
 
     char dest[MAX_PATH];
     if (!several)
-        return JoinDestFile(dir, name, dest);
+        return JoinPath(dest, dir, name);
     for (int row = NextRow(-1); row >= 0; row = NextRow(row)) {
         ReadRowFileName(row, name);
-        if (!JoinDestFile(dir, name, dest))
+        if (!JoinPath(dest, dir, name))
             return 0;
     }
     return 1;
@@ -266,7 +253,7 @@ int ApplyToRows(HWND dialog)
         if (several)
             ReadRowFileName(row, name);
         char dest[MAX_PATH];
-        if (!JoinDestFile(dir, name, dest)) {
+        if (!JoinPath(dest, dir, name)) {
             all = 0;
             continue;
         }

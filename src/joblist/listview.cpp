@@ -57,16 +57,6 @@ void FillSolid(HDC dc, const RECT* rect, COLORREF color)
     DeleteObject(brush);
 }
 
-// Joins directory, a separator unless it already ends with one, and name,
-// into out (260 bytes). 0 when the result would not fit.
-int JoinPath(char* out, const char* directory, const char* name)
-{
-    out[0] = '\0';
-    return AppendText(out, MAX_PATH, directory)
-        && (EndsWithSeparator(directory) || AppendText(out, MAX_PATH, "\\"))
-        && AppendText(out, MAX_PATH, name);
-}
-
 }  // namespace
 
 void CreateJobListView(HWND mainWindow)

@@ -72,3 +72,12 @@ int EndsWithSeparator(const char* s)
     size_t n = strlen(s);
     return n > 0 && FindLastSeparator(s) == (int)(n - 1);
 }
+
+int JoinPath(char* out, const char* directory, const char* name)
+{
+    const size_t PathBuffer = 260;
+    out[0] = '\0';
+    return AppendText(out, PathBuffer, directory)
+        && (EndsWithSeparator(directory) || AppendText(out, PathBuffer, "\\"))
+        && AppendText(out, PathBuffer, name);
+}

@@ -37,4 +37,9 @@ int FindLastSeparator(const char* s);
 
 // Nonzero when the last character of s is a separator.
 int EndsWithSeparator(const char* s);
+
+// out (260 bytes) = directory, a separator unless it already ends with one,
+// then name. 1 when the whole path fits 259 bytes; 0 otherwise, and out is
+// then not a path to use.
+int JoinPath(char* out, const char* directory, const char* name);
 #endif
