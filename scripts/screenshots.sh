@@ -1,8 +1,10 @@
 #!/bin/sh
-# Takes the README's screenshots of the real program under a private Xvfb
-# screen, inside Wine's desktop window (which draws captions and frames):
-# the main window with rows in it, and the item settings dialog.
-# Writes docs/images/main-window.png and docs/images/item-settings.png.
+# Takes screenshots of the real program under a private Xvfb screen, inside
+# Wine's desktop window (which draws captions and frames): the main window
+# with rows in it and the item settings of one row for the README
+# (docs/images/main-window.png, docs/images/item-settings.png), and, for a
+# look at the other modes, the item settings of several rows and the
+# default settings (build/shots/readme/item-rows.png, item-defaults.png).
 # Needs `make build` first.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -53,8 +55,24 @@ sleep 1
 import -window root "$work/screen-item.png"
 convert "$work/screen-item.png" -crop 760x320+0+0 +repage "$root/docs/images/item-settings.png"
 drv cancel
+sleep 1
+
+# The same dialog over all rows, and on the defaults.
+shot_dialog() {
+    drv command "$1"
+    drv dialog
+    sleep 1
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop 760x320+0+0 +repage "$work/$2.png"
+    drv cancel
+    sleep 1
+}
+drv command 1027          # select all
+shot_dialog 1022 item-rows
+shot_dialog 1033 item-defaults
 drv close
 wait "$desktop" || true
 wineserver -w
 rm -rf "$files"
 echo "screenshots: docs/images/main-window.png docs/images/item-settings.png"
+echo "screenshots: $work/item-rows.png $work/item-defaults.png"

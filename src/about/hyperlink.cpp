@@ -29,6 +29,18 @@ static HCURSOR CopyHelpViewerHand()
     return copy;
 }
 
+// The tool entry of a link control in a tooltip owned by the link's dialog.
+static TOOLINFOA LinkTool(HWND tooltip, HWND control, UINT flags)
+{
+    TOOLINFOA tool;
+    ZeroMemory(&tool, sizeof tool);
+    tool.cbSize = ToolInfoSize;
+    tool.uFlags = flags;
+    tool.hwnd = GetParent(tooltip);
+    tool.uId = (UINT_PTR)control;
+    return tool;
+}
+
 static HCURSOR ArrowCursor()
 {
     return LoadCursorA(NULL, IDC_ARROW);
@@ -152,12 +164,7 @@ int HyperLink::SetTextAndFit(const char* text)
 
     // The tooltip's area is the text itself, so it moves with the control.
     if (tooltip_ != NULL && IsWindow(tooltip_)) {
-        TOOLINFOA tool;
-        ZeroMemory(&tool, sizeof tool);
-        tool.cbSize = ToolInfoSize;
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = GetParent(tooltip_);
-        tool.uId = (UINT_PTR)control_;
+        TOOLINFOA tool = LinkTool(tooltip_, control_, TTF_IDISHWND);
         if (SendMessageA(tooltip_, TTM_GETTOOLINFOA, 0, (LPARAM)&tool)) {
             tool.rect = rect_;
             SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, (LPARAM)&tool);
@@ -207,12 +214,7 @@ int HyperLink::AddTooltip(HWND tooltip, const char* text)
     else
         tooltipText_[0] = '\0';
 
-    TOOLINFOA tool;
-    ZeroMemory(&tool, sizeof tool);
-    tool.cbSize = ToolInfoSize;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = GetParent(tooltip_);
-    tool.uId = (UINT_PTR)control_;
+    TOOLINFOA tool = LinkTool(tooltip_, control_, TTF_SUBCLASS);
     tool.rect = rect_;
     tool.hinst = (HINSTANCE)GetWindowLongPtrA(GetParent(control_), GWLP_HINSTANCE);
     tool.lpszText = tooltipText_[0] != '\0' ? tooltipText_ : text_;
@@ -225,12 +227,7 @@ int HyperLink::RemoveTooltip()
 {
     // The tooltip dies with the dialog that owns it; only a live one is told.
     if (tooltip_ != NULL && IsWindow(tooltip_)) {
-        TOOLINFOA tool;
-        ZeroMemory(&tool, sizeof tool);
-        tool.cbSize = ToolInfoSize;
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = GetParent(tooltip_);
-        tool.uId = (UINT_PTR)control_;
+        TOOLINFOA tool = LinkTool(tooltip_, control_, TTF_IDISHWND);
         SendMessageA(tooltip_, TTM_DELTOOLA, 0, (LPARAM)&tool);
     }
     tooltip_ = NULL;

@@ -162,7 +162,7 @@ int InitDefaultsMode(HWND dialog)
 {
     char title[64];
     HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
-    if (LoadStringA(instance, IDD_ITEMSETTINGS, title, sizeof title) <= 0
+    if (LoadStringA(instance, IDS_ITEM_DEFAULTS, title, sizeof title) <= 0
         || !SetWindowTextA(dialog, title))
         return 0;
     EnableWindow(GetDlgItem(dialog, IDC_ITEM_NAME), FALSE);
@@ -272,7 +272,7 @@ void BrowseOutputDir(HWND dialog)
 {
     char title[64];
     HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(dialog, GWLP_HINSTANCE);
-    if (LoadStringA(instance, IDC_ITEM_BROWSE, title, sizeof title) <= 0)
+    if (LoadStringA(instance, IDS_ITEM_BROWSE, title, sizeof title) <= 0)
         return;
     char dir[MAX_PATH];
     int fits = ReadFittingText(dialog, IDC_ITEM_DIR, dir, sizeof dir) >= 0;

@@ -54,6 +54,8 @@
 #define IDC_ITEM_PASSWORD      2028
 #define IDC_ITEM_NONE          2029
 #define IDC_ITEM_PASSEDIT      2030
+#define IDS_ITEM_DEFAULTS      2031  /* caption in defaults mode */
+#define IDS_ITEM_BROWSE        2032  /* title of the folder browser */
 
 /* 2004: password prompt */
 #define IDD_PASSWORD           2004
