@@ -96,7 +96,9 @@ void ApplyChunk(const Conversion& conv, unsigned char* buffer, DWORD count)
     }
 }
 
-// The chunk loop. Returns 1 when every chunk was converted and written.
+// The chunk loop. Returns 1 when exactly size bytes were converted and
+// written: a source that another program shortens or lengthens meanwhile
+// fails rather than give an output of the wrong length.
 int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
                   unsigned char* buffer, DWORD size, BarPainting* painting)
 {
@@ -110,15 +112,21 @@ int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
         DWORD got = 0;
         if (!ReadFile(source, buffer, ChunkSize, &got, NULL))
             return 0;
-        if (got == 0)
-            return 1;
+        if (conv.kind == KindReverse) {
+            DWORD expected = size - chunk * ChunkSize;
+            if (got != (expected < ChunkSize ? expected : ChunkSize))
+                return 0;
+        } else if (got == 0) {
+            return total == size;
+        } else if (got > size - total) {
+            return 0;
+        }
         ApplyChunk(conv, buffer, got);
         DWORD written = 0;
         if (!WriteFile(output, buffer, got, &written, NULL) || written != got)
             return 0;
         total += written;
-        if (total != 0)
-            ShowProgress(painting, total, size);
+        ShowProgress(painting, total, size);
         DrainMessageQueue();
         if (conv.kind == KindReverse) {
             if (chunk == 0)
@@ -128,20 +136,206 @@ int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
     }
 }
 
-// Replaces DestFile by the finished temporary file with one rename, so the
-// source holds either its old or its new bytes whatever happens. A read-only
-// source is refused here as Windows refuses to replace it (Wine would not).
-int ReplaceWithTemp(const char* tempPath, const char* destFile)
+// Names of the temporary output: TempFileName first, then the numbered
+// names beside it, so a file that bears one of them (the user's own, a
+// stale one from a crash, another instance's) is never touched.
+const int TempSeriesLength = 100;
+
+void TempNameAt(int index, char* name)
 {
-    DWORD attributes = GetFileAttributesA(destFile);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    if (index == 0)
+        lstrcpyA(name, TempFileName);
+    else
+        wsprintfA(name, "_Mirtavolen%d.tmp", index);
+}
+
+// Creates the temporary output in directory under the first free name of
+// the series (CREATE_NEW: a name in use is never opened). A directory too
+// deep for the name is tried again in its short form. path (260 bytes)
+// receives the name; INVALID_HANDLE_VALUE when none could be created.
+HANDLE CreateTempOutput(const char* directory, char* path)
+{
+    char folder[MAX_PATH];
+    if (!CopyText(folder, sizeof folder, directory))
+        return INVALID_HANDLE_VALUE;
+    for (int shortened = 0; shortened < 2; ++shortened) {
+        for (int index = 0; index < TempSeriesLength; ++index) {
+            char name[32];
+            TempNameAt(index, name);
+            if (!JoinPath(path, folder, name))
+                break;
+            HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, NULL);
+            if (file != INVALID_HANDLE_VALUE)
+                return file;
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS
+                && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+                return INVALID_HANDLE_VALUE;  // disk full, directory gone: no name helps
+            if (index == TempSeriesLength - 1)
+                return INVALID_HANDLE_VALUE;
+        }
+        if (shortened)
+            break;
+        DWORD length = GetShortPathNameA(directory, folder, sizeof folder);
+        if (length == 0 || length >= sizeof folder || lstrcmpA(folder, directory) == 0)
+            break;
+    }
+    path[0] = '\0';
+    return INVALID_HANDLE_VALUE;
+}
+
+// What is known of DestFile before anything is written.
+struct Target {
+    int exists;
+    DWORD attributes;   // of the existing DestFile: what its replacement keeps
+    FILETIME created;
+};
+
+int SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
+        && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+typedef LONG(WINAPI* QueryInformationFileFn)(HANDLE, void*, void*, ULONG, int);
+
+// The name the file system knows an open file or directory by, below its
+// volume and in the ANSI code page ("\\data\\a.txt"). Wine resolves
+// symbolic links in it, which it reports in no other way. 0 when unknown.
+int GetResolvedName(HANDLE file, char* out, int size)
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");  // in every process, never unloaded
+    FARPROC found = ntdll != NULL ? GetProcAddress(ntdll, "NtQueryInformationFile") : NULL;
+    QueryInformationFileFn query =
+        reinterpret_cast<QueryInformationFileFn>(reinterpret_cast<void*>(found));
+    const int FileNameInformation = 9;
+    struct {
+        ULONG length;  // in bytes
+        WCHAR name[MAX_PATH * 2];
+    } info;
+    ULONG_PTR status[2];  // IO_STATUS_BLOCK
+    if (query == NULL || query(file, status, &info, sizeof info, FileNameInformation) != 0)
         return 0;
-    return MoveFileExA(tempPath, destFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+    int count = WideCharToMultiByte(CP_ACP, 0, info.name, (int)(info.length / sizeof(WCHAR)),
+                                    out, size - 1, NULL, NULL);
+    if (count <= 0)
+        return 0;
+    out[count] = '\0';
+    return 1;
+}
+
+// 1 when the open file is known under another name than its directory and
+// the last part of path say: a symbolic link to a file elsewhere, which a
+// replacement would turn into a plain file while the file it names stays.
+int IsLinkedName(HANDLE file, const char* path)
+{
+    char directory[MAX_PATH];
+    char name[MAX_PATH];
+    if (SplitPath(path, directory, name, 0) < 0)
+        return 1;
+    HANDLE folder = CreateFileA(directory, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (folder == INVALID_HANDLE_VALUE)
+        return 1;
+    char folderName[MAX_PATH * 2];
+    char fileName[MAX_PATH * 2];
+    int known = GetResolvedName(folder, folderName, sizeof folderName)
+        && GetResolvedName(file, fileName, sizeof fileName);
+    CloseHandle(folder);
+    if (!known)
+        return 0;  // the platform tells nothing: only its attributes count
+    char expected[MAX_PATH * 2 + 1];
+    lstrcpyA(expected, folderName);
+    if (!EndsWithSeparator(expected))
+        lstrcatA(expected, "\\");
+    if (lstrlenA(expected) + lstrlenA(name) >= (int)sizeof expected)
+        return 1;
+    lstrcatA(expected, name);
+    return lstrcmpiA(expected, fileName) != 0;
+}
+
+// 1 when DestFile is missing, or is a disk file that may be replaced: not
+// read-only (Wine would let root replace it, Windows never), not a link or
+// reparse point, of one name only (a replacement would split its names),
+// and, unless in place, not the source under another name. Nothing is
+// opened for writing here.
+int InspectTarget(const char* destFile, const BY_HANDLE_FILE_INFORMATION& source, int inPlace,
+                  Target* target)
+{
+    target->exists = 0;
+    target->attributes = 0;
+    HANDLE probe = CreateFileA(destFile, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (probe == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    int known = GetFileType(probe) == FILE_TYPE_DISK && GetFileInformationByHandle(probe, &info)
+        && !IsLinkedName(probe, destFile);
+    CloseHandle(probe);
+    if (!known)
+        return 0;
+    const DWORD refused = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY
+        | FILE_ATTRIBUTE_REPARSE_POINT;
+    if ((info.dwFileAttributes & refused) != 0 || info.nNumberOfLinks != 1)
+        return 0;
+    if (!inPlace && SameFile(info, source))
+        return 0;
+    target->exists = 1;
+    target->attributes = info.dwFileAttributes;
+    target->created = info.ftCreationTime;
+    return 1;
+}
+
+// Gives the temporary file what belongs to the DestFile it replaces: its
+// creation time (output is the open temporary file) and, once closed, its
+// hidden, system, archive and indexing attributes.
+int KeepCreationTime(HANDLE output, const Target& target)
+{
+    return !target.exists || SetFileTime(output, &target.created, NULL, NULL);
+}
+
+int KeepAttributes(const char* tempPath, const Target& target)
+{
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+        | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (!target.exists || (target.attributes & kept) == 0)
+        return 1;
+    return SetFileAttributesA(tempPath, target.attributes & kept) ? 1 : 0;
+}
+
+// Puts the finished temporary file at DestFile with one rename, so DestFile
+// holds either its old or its new bytes whatever happens. (ReplaceFileA is
+// no such step everywhere: Wine moves the old file aside first and leaves
+// that copy behind when it fails.)
+int PutInPlace(const char* tempPath, const char* destFile, const Target& target)
+{
+    // A new output never replaces a file that appeared meanwhile.
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (target.exists ? MOVEFILE_REPLACE_EXISTING : 0);
+    return KeepAttributes(tempPath, target) && MoveFileExA(tempPath, destFile, flags) ? 1 : 0;
 }
 
 int IsGiven(const char* text)
 {
     return text != NULL && text[0] != '\0';
+}
+
+// Opens the source for reading, a disk file below 4 GiB. Its size and
+// identity are returned; INVALID_HANDLE_VALUE on any refusal.
+HANDLE OpenSource(const char* srcFile, DWORD* size, BY_HANDLE_FILE_INFORMATION* info)
+{
+    HANDLE source = CreateFileA(srcFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+    if (source == INVALID_HANDLE_VALUE)
+        return source;
+    if (GetFileType(source) != FILE_TYPE_DISK || !GetFileInformationByHandle(source, info)
+        || !GetSmallFileSize(source, size)) {
+        CloseHandle(source);
+        return INVALID_HANDLE_VALUE;
+    }
+    return source;
 }
 
 int ConvertFile(const Conversion& conv, const char* srcFile, const char* destFile, HWND dialog)
@@ -167,37 +361,28 @@ int ConvertFile(const Conversion& conv, const char* srcFile, const char* destFil
         return 0;
     if (!PathExists(outDir) && !CreateDirectoryTree(outDir))
         return 0;
+    const int inPlace = lstrcmpA(srcFile, destFile) == 0;
 
-    int inPlace = lstrcmpA(srcFile, destFile) == 0;
-    char outPath[MAX_PATH];
-    if (inPlace) {
-        if (!JoinPath(outPath, outDir, TempFileName))
-            return 0;
-    } else {
-        memcpy(outPath, destFile, strlen(destFile) + 1);
-    }
-
-    HANDLE source = CreateFileA(srcFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, NULL);
+    // Everything is checked before the first byte is written: the output
+    // always goes to a temporary file of its own, which takes DestFile's
+    // place only once it is complete and on disk.
+    DWORD size = 0;
+    BY_HANDLE_FILE_INFORMATION sourceInfo;
+    HANDLE source = OpenSource(srcFile, &size, &sourceInfo);
     if (source == INVALID_HANDLE_VALUE)
         return 0;
-    DWORD size = 0;
-    if (!GetSmallFileSize(source, &size)) {
-        CloseHandle(source);
-        return 0;
-    }
-
-    HANDLE output = CreateFileA(outPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, NULL);
+    Target target;
+    char tempPath[MAX_PATH] = "";
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (size != 0 && InspectTarget(destFile, sourceInfo, inPlace, &target))
+        output = CreateTempOutput(outDir, tempPath);
     if (output == INVALID_HANDLE_VALUE) {
         CloseHandle(source);
         return 0;
     }
 
     int result = 0;
-    unsigned char* buffer = NULL;
-    if (size != 0)
-        buffer = (unsigned char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, ChunkSize);
+    unsigned char* buffer = (unsigned char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, ChunkSize);
     if (buffer != NULL) {
         int positioned = conv.kind == KindReverse
             ? SeekTo(output, 0)
@@ -208,21 +393,21 @@ int ConvertFile(const Conversion& conv, const char* srcFile, const char* destFil
         PaintBar(&painting);
         GlobalFree(buffer);
     }
-    // The temporary file must be on disk before it replaces the source.
-    if (result && inPlace && !FlushFileBuffers(output))
+    // A source written by another program meanwhile has another length now.
+    DWORD sizeAfter = 0;
+    if (result && (!GetSmallFileSize(source, &sizeAfter) || sizeAfter != size))
+        result = 0;
+    // The temporary file must be on disk before it takes DestFile's place.
+    if (result && (!KeepCreationTime(output, target) || !FlushFileBuffers(output)))
         result = 0;
     CloseHandle(output);
     CloseHandle(source);
 
-    if (!result) {
-        DeleteFileA(outPath);
-        return 0;
-    }
-    if (inPlace && !ReplaceWithTemp(outPath, destFile)) {
-        DeleteFileA(outPath);
-        return 0;
-    }
-    return 1;
+    if (result && !PutInPlace(tempPath, destFile, target))
+        result = 0;
+    if (!result)
+        DeleteFileA(tempPath);
+    return result;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Conversion of one source file into one destination file, chunk by chunk,
 // inside the progress dialog. Each returns 1 when the destination holds the
-// converted file and 0 on every failure and on cancellation; a failure
-// deletes what was written and never touches an in-place source.
+// converted file and 0 on every failure and on cancellation. The converted
+// bytes go to a temporary file of their own beside DestFile, which takes
+// DestFile's place only when complete: a failure deletes it and leaves an
+// existing DestFile (the source, in place) exactly as it was.
 #ifndef MIRTAVOLEN_CONVERT_FILECONV_H
 #define MIRTAVOLEN_CONVERT_FILECONV_H
 
@@ -10,8 +12,8 @@
 // Set to 1 to stop the running conversion before its next chunk.
 extern int CancelFlag;
 
-// Name of the temporary file of an in-place conversion, in the output
-// directory.
+// Name of the temporary file in the output directory; when a file of that
+// name exists, "_Mirtavolen1.tmp" and so on up to "_Mirtavolen99.tmp".
 extern const char TempFileName[];
 
 int BitInvertFile(const char* srcFile, const char* destFile, HWND progressDlg);

@@ -162,6 +162,9 @@ std::string TestDir()
     CreateDirectoryA(root.c_str(), NULL);
     std::string dir = root + "\\" + name;
     RemoveTree(dir);
+    // A symbolic link whose file is gone is invisible to Windows calls.
+    if (GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES)
+        RunLinuxCommand("rm -rf '" + UnixPath(dir) + "'");
     CreateDirectoryA(dir.c_str(), NULL);
     return dir;
 }
@@ -428,4 +431,49 @@ std::vector<std::string> LogEntriesOf(const std::string& path)
         at = end + 2;
     }
     return entries;
+}
+
+std::string UnixPath(const std::string& path)
+{
+    typedef char*(CDECL * UnixFileNameFn)(LPCWSTR);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC found = kernel ? GetProcAddress(kernel, "wine_get_unix_file_name") : NULL;
+    if (found == NULL)
+        return std::string();
+    UnixFileNameFn unixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(found));
+    char* name = unixName(LongPathW(path).c_str() + 4);  // without "\\?\\"
+    if (name == NULL)
+        return std::string();
+    std::string result(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool RunLinuxCommand(const std::string& command)
+{
+    // Wine starts a Linux executable named by its Windows path natively,
+    // but gives no handle to wait on: the command marks its end in a file.
+    static int count = 0;
+    const std::string marker = ExeDir() + "linux-" + std::to_string(GetCurrentProcessId()) + "-"
+        + std::to_string(++count) + ".done";
+    DeleteFileA(marker.c_str());
+    const std::string markerUnix = UnixPath(marker);
+    if (markerUnix.empty())
+        return false;
+    std::string line = "Z:\\bin\\sh -c \"" + command + "; touch '" + markerUnix + "'\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    bool done = false;
+    for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 10000; Sleep(5))
+        done = FileExists(marker);
+    DeleteFileA(marker.c_str());
+    return done;
 }

@@ -50,6 +50,15 @@ std::string PathOfLength(const std::string& base, size_t length);
 // writes `tail` at its end. The file system keeps the holes unallocated.
 bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes());
 
+// The Linux path of a file under Wine ("Z:\\tmp\\a" is "/tmp/a"); empty
+// when not running under Wine.
+std::string UnixPath(const std::string& path);
+// Runs a shell command on the Linux side, as another program that ignores
+// Windows share modes would act, and waits for it. True when it ran to
+// its end (Wine reports no exit code of a Linux program).
+// The command must not contain double quotes.
+bool RunLinuxCommand(const std::string& command);
+
 // Sets the current directory for the life of the object.
 class CurrentDirectory {
 public:

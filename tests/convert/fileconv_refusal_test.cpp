@@ -3,6 +3,7 @@
 // output and no temporary file of their own.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -102,23 +103,27 @@ TEST_F(FileConversion, PathsLongerThan259BytesAreRefused)
     }
 }
 
-TEST_F(FileConversion, InPlaceNeedsRoomForTheTemporaryPath)
+TEST_F(FileConversion, ADirectoryTooDeepForTheTemporaryNameUsesItsShortForm)
 {
     // The temporary path is the directory, a backslash and 15 bytes: 243
-    // bytes of directory fit in 259, 244 do not.
+    // bytes of directory fit in 259; 244 do not, and the directory's short
+    // form takes their place. In place and into an existing DestFile alike.
     for (size_t length : { 243, 244 }) {
         const std::string folder = PathOfLength(dir + "\\d" + std::to_string(length), length);
         ASSERT_TRUE(MakeDirectories(folder));
         const std::string src = folder + "\\a.bin";
-        const int fits = length <= 243;
+        const std::string dest = folder + "\\b.bin";
         for (Kind kind : AllKinds) {
             SCOPED_TRACE(testing::Message() << KindName(kind) << ", directory of " << length
                                             << " bytes");
             const Bytes data = RandomBytes(1000, kind);
             ASSERT_TRUE(WriteBytes(src, data));
-            EXPECT_EQ(Convert(kind, src, src, dialog()), fits);
-            EXPECT_TRUE(ReadBytes(src) == (fits ? Expected(kind, data) : data));
-            EXPECT_EQ(ListDir(folder), (Names{ "a.bin" }));
+            ASSERT_TRUE(WriteBytes(dest, RandomBytes(10, kind)));
+            EXPECT_EQ(Convert(kind, src, src, dialog()), 1);
+            EXPECT_TRUE(ReadBytes(src) == Expected(kind, data));
+            EXPECT_EQ(Convert(kind, src, dest, dialog()), 1);
+            EXPECT_TRUE(ReadBytes(dest) == data);
+            EXPECT_EQ(ListDir(folder), (Names{ "a.bin", "b.bin" }));
         }
     }
 }
@@ -218,59 +223,159 @@ TEST_F(FileConversion, ImmutableFileIsNeverChanged)
     }
 }
 
-TEST_F(FileConversion, InPlaceFailureLeavesTheSourceUntouched)
+TEST_F(FileConversion, AFileThatMustNotBeReplacedIsLeftExactlyAsItWas)
 {
-    enum Obstacle { ReadOnly, OpenElsewhere, TempNamed };
+    // The file to be replaced is the source (in place) or an existing
+    // DestFile. Nothing is written for it, or what was written is deleted.
+    enum Obstacle { ReadOnly, OpenElsewhere, HardLinked, SymbolicLink };
     struct {
         int line;
         Obstacle obstacle;
-        bool convertsFirst;  // fails only when replacing the source
+        bool convertsFirst;  // fails only when it would take the file's place
     } cases[] = {
-        // Wine itself would let a read-only file be replaced
-        { __LINE__, ReadOnly, true },
+        // refused before anything is written (Wine itself would let root
+        // replace a read-only file)
+        { __LINE__, ReadOnly, false },
         // read by another program that does not share deletion: the
         // rename over it fails
         { __LINE__, OpenElsewhere, true },
-        // the source bears the temporary file's name itself
-        { __LINE__, TempNamed, false },
+        // a second name would keep the old bytes
+        { __LINE__, HardLinked, false },
+        // made from Linux: replacing it would turn the link into a plain
+        // file and leave the file it names as it was
+        { __LINE__, SymbolicLink, false },
     };
     for (auto& c : cases) {
-        const std::string folder = dir + "\\" + std::to_string(c.line) + "\\";
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
-        const std::string name = c.obstacle == TempNamed ? TempName : "source.bin";
-        const std::string src = folder + name;
+        for (bool inPlace : { true, false }) {
+            const std::string folder = dir + "\\" + std::to_string(c.line) + (inPlace ? "i" : "o");
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder << " " << GetLastError();
+            const std::string target = folder + "\\target.bin";
+            const std::string src = inPlace ? target : folder + "\\src.bin";
+            const std::string other = folder + "\\other name.bin";  // the link's other end
+            for (Kind kind : AllKinds) {
+                SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", "
+                                                << (inPlace ? "in place, " : "into DestFile, ")
+                                                << KindName(kind));
+                const Bytes data = RandomBytes(600000, kind);
+                const Bytes old = inPlace ? data : RandomBytes(7000, kind + 10);
+                if (!inPlace) {
+                    ASSERT_TRUE(WriteBytes(src, data));
+                }
+                HANDLE held = INVALID_HANDLE_VALUE;
+                switch (c.obstacle) {
+                case ReadOnly:
+                    ASSERT_TRUE(WriteBytes(target, old));
+                    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+                    break;
+                case OpenElsewhere:
+                    ASSERT_TRUE(WriteBytes(target, old));
+                    held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+                    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+                    break;
+                case HardLinked:
+                    ASSERT_TRUE(WriteBytes(target, old));
+                    ASSERT_TRUE(CreateHardLinkA(other.c_str(), target.c_str(), NULL));
+                    break;
+                case SymbolicLink:
+                    ASSERT_TRUE(WriteBytes(other, old));
+                    ASSERT_TRUE(RunLinuxCommand("ln -s 'other name.bin' '" + UnixPath(target) + "'"));
+                    ASSERT_TRUE(ReadBytes(target) == old) << "no symbolic link was made";
+                    break;
+                }
+                bool tempSeen = false;
+                progress.onPosition = [&](int) {
+                    tempSeen = tempSeen || FileExists(folder + "\\" + TempName);
+                };
+                progress.ClearPositions();
+
+                EXPECT_EQ(Convert(kind, src, target, dialog()), 0);
+
+                progress.onPosition = nullptr;
+                if (held != INVALID_HANDLE_VALUE)
+                    CloseHandle(held);
+                EXPECT_EQ(!progress.Positions().empty() && progress.Positions().back() == 100,
+                          c.convertsFirst);
+                EXPECT_EQ(tempSeen, c.convertsFirst);
+                EXPECT_TRUE(ReadBytes(target) == old);
+                Names expected{ "target.bin" };
+                if (c.obstacle == HardLinked || c.obstacle == SymbolicLink) {
+                    EXPECT_TRUE(ReadBytes(other) == old);
+                    expected.insert(expected.begin(), "other name.bin");
+                }
+                if (!inPlace) {
+                    expected.push_back("src.bin");
+                    std::sort(expected.begin(), expected.end());
+                }
+                EXPECT_EQ(ListDir(folder), expected);
+                if (c.obstacle == ReadOnly) {
+                    EXPECT_NE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+                    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+                }
+                DeleteFileA(target.c_str());
+                DeleteFileA(other.c_str());
+            }
+        }
+    }
+}
+
+TEST_F(FileConversion, SourceChangingLengthMeanwhileFails)
+{
+    // Another program, one that ignores share modes, shortens or lengthens
+    // the source after the first chunk: the output would have another
+    // length than the source had, so nothing is put in place.
+    struct {
+        int line;
+        const char* command;  // on the source's Linux path
+    } cases[] = {
+        { __LINE__, "truncate -s 300000" },
+        { __LINE__, "truncate -s 100" },
+        { __LINE__, "truncate -s 0" },
+        { __LINE__, "truncate -s 700000" },
+    };
+    const std::string src = dir + "\\src.bin";
+    const std::string dest = dir + "\\dest.bin";
+    const Bytes old = RandomBytes(3000, 12);
+    for (auto& c : cases) {
+        for (bool inPlace : { true, false }) {
+            for (Kind kind : AllKinds) {
+                SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", "
+                                                << (inPlace ? "in place, " : "into DestFile, ")
+                                                << KindName(kind));
+                ASSERT_TRUE(WriteBytes(src, RandomBytes(600000, kind)));
+                if (!inPlace) {
+                    ASSERT_TRUE(WriteBytes(dest, old));
+                }
+                const Bytes before = ReadBytes(src);
+                bool changed = false;
+                progress.onPosition = [&](int position) {
+                    if (position > 0 && !changed)
+                        changed = RunLinuxCommand(std::string(c.command) + " '" + UnixPath(src) + "'");
+                };
+                EXPECT_EQ(Convert(kind, src, inPlace ? src : dest, dialog()), 0);
+                progress.onPosition = nullptr;
+                EXPECT_TRUE(changed);
+                EXPECT_NE(ReadBytes(src).size(), before.size());
+                if (!inPlace) {
+                    EXPECT_TRUE(ReadBytes(dest) == old);
+                }
+                EXPECT_EQ(ListDir(dir), inPlace ? (Names{ "src.bin" }) : (Names{ "dest.bin", "src.bin" }));
+                DeleteFileA(dest.c_str());
+            }
+        }
+    }
+}
+
+TEST_F(FileConversion, OutputThatIsNoDiskFileFails)
+{
+    // Device names write nowhere: reporting them as converted would be a lie.
+    const std::string src = dir + "\\src.bin";
+    ASSERT_TRUE(WriteBytes(src, RandomBytes(1000, 13)));
+    for (const char* name : { "NUL", "nul.txt", "CON", "aux.bin" }) {
         for (Kind kind : AllKinds) {
-            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
-            const Bytes data = RandomBytes(600000, kind);
-            SetFileAttributesA(src.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ASSERT_TRUE(WriteBytes(src, data));
-            HANDLE held = INVALID_HANDLE_VALUE;
-            if (c.obstacle == ReadOnly) {
-                ASSERT_TRUE(SetFileAttributesA(src.c_str(), FILE_ATTRIBUTE_READONLY));
-            }
-            if (c.obstacle == OpenElsewhere) {
-                held = CreateFileA(src.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-                ASSERT_NE(held, INVALID_HANDLE_VALUE);
-            }
-            bool tempSeen = false;
-            progress.onPosition = [&](int) { tempSeen = tempSeen || FileExists(folder + TempName); };
-            progress.ClearPositions();
-
-            EXPECT_EQ(Convert(kind, src, src, dialog()), 0);
-
-            progress.onPosition = nullptr;
-            if (held != INVALID_HANDLE_VALUE)
-                CloseHandle(held);
-            if (c.convertsFirst) {
-                EXPECT_EQ(progress.Positions().back(), 100);
-                EXPECT_TRUE(tempSeen);
-            }
-            EXPECT_TRUE(ReadBytes(src) == data);
-            EXPECT_EQ(ListDir(folder), (Names{ name }));
-            if (c.obstacle == ReadOnly) {
-                EXPECT_NE(GetFileAttributesA(src.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-            }
+            SCOPED_TRACE(testing::Message() << name << ", " << KindName(kind));
+            EXPECT_EQ(Convert(kind, src, dir + "\\" + name, dialog()), 0);
+            EXPECT_EQ(ListDir(dir), (Names{ "src.bin" }));
         }
     }
 }
@@ -329,21 +434,21 @@ TEST_F(FileConversion, ReverseReadsChunksBeyondTwoGiB)
 {
     // A sparse source of 3 GiB + 262,145 bytes whose end holds data: the
     // reverse conversion reads its last two chunks first, at offsets above
-    // 2 GiB, and is stopped after them. The output is deleted then, so a
-    // second name of the output file (a hard link) keeps what was written.
+    // 2 GiB, and is stopped after them. The temporary output is deleted
+    // then, so a second name made for it meanwhile keeps what was written.
     const unsigned long long size = 3 * GiB + 262145;
     const Bytes tail = RandomBytes(262145, 11);
     const std::string big = dir + "\\big.bin";
     const std::string dest = dir + "\\dest.bin";
     const std::string witness = dir + "\\witness.bin";
     ASSERT_TRUE(MakeSparseFile(big, size, tail));
-    ASSERT_TRUE(WriteBytes(dest, Bytes()));
-    ASSERT_TRUE(CreateHardLinkA(witness.c_str(), dest.c_str(), NULL));
 
     int positions = 0;
     progress.onPosition = [&](int) {
-        if (++positions == 3)  // 0, then one per chunk
+        if (++positions == 3) {  // 0, then one per chunk
+            CreateHardLinkA(witness.c_str(), (dir + "\\" + TempName).c_str(), NULL);
             CancelFlag = 1;
+        }
     };
     EXPECT_EQ(ReverseFile(big.c_str(), dest.c_str(), dialog()), 0);
     progress.onPosition = nullptr;

@@ -3,6 +3,7 @@
 // replacement, cancelling, output directories and the dialog's texts.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -171,15 +172,106 @@ TEST_F(FileConversion, InPlaceGoesThroughTheTemporaryFile)
     }
 }
 
-TEST_F(FileConversion, InPlaceEmptySourceStaysAndNoTemporaryRemains)
+TEST_F(FileConversion, EmptySourceFailsAndLeavesEveryFileAsItWas)
 {
     const std::string src = dir + "\\empty.bin";
+    const std::string dest = dir + "\\dest.bin";
+    const Bytes old = RandomBytes(1000, 3);
     ASSERT_TRUE(WriteBytes(src, Bytes()));
     for (Kind kind : AllKinds) {
         SCOPED_TRACE(KindName(kind));
         EXPECT_EQ(Convert(kind, src, src, dialog()), 0);
         EXPECT_EQ(ListDir(dir), (Names{ "empty.bin" }));
         EXPECT_TRUE(ReadBytes(src).empty());
+        // nor does it empty an existing DestFile
+        ASSERT_TRUE(WriteBytes(dest, old));
+        EXPECT_EQ(Convert(kind, src, dest, dialog()), 0);
+        EXPECT_TRUE(ReadBytes(dest) == old);
+        DeleteFileA(dest.c_str());
+    }
+}
+
+TEST_F(FileConversion, TemporaryNamesInUseAreNeverTouched)
+{
+    // Files that bear the temporary file's name: the user's own, a stale
+    // one, another instance's held open. The conversion takes the first
+    // free name of the series and leaves every one of them as it was.
+    struct {
+        int line;
+        std::vector<std::string> beside;  // present before, with bytes of their own
+        std::string src, dest;
+        int held;  // how many of `beside` another program holds open
+        int result;
+    } cases[] = {
+        { __LINE__, { "_Mirtavolen.tmp" }, "a.bin", "a.bin", 0, 1 },
+        { __LINE__, {}, "_Mirtavolen.tmp", "_Mirtavolen.tmp", 0, 1 },
+        { __LINE__, { "_Mirtavolen.tmp" }, "a.bin", "_Mirtavolen.tmp", 0, 1 },
+        { __LINE__, { "_Mirtavolen.tmp", "_Mirtavolen1.tmp" }, "a.bin", "a.bin", 2, 1 },
+        { __LINE__, { "_Mirtavolen.tmp", "_Mirtavolen1.tmp" }, "a.bin", "b.bin", 2, 1 },
+    };
+    for (auto& c : cases) {
+        for (Kind kind : AllKinds) {
+            SCOPED_TRACE(testing::Message() << "case at line " << c.line << ", " << KindName(kind));
+            const std::string folder = dir + "\\" + std::to_string(c.line) + KindName(kind);
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+            std::vector<HANDLE> held;
+            for (size_t i = 0; i < c.beside.size(); ++i) {
+                const std::string path = folder + "\\" + c.beside[i];
+                ASSERT_TRUE(WriteBytes(path, RandomBytes(100 + i, (unsigned)i)));
+                if ((int)i < c.held)
+                    held.push_back(CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, NULL));
+            }
+            const Bytes data = RandomBytes(300000, kind);
+            ASSERT_TRUE(WriteBytes(folder + "\\" + c.src, data));
+            EXPECT_EQ(Convert(kind, folder + "\\" + c.src, folder + "\\" + c.dest, dialog()),
+                      c.result);
+            for (HANDLE h : held)
+                CloseHandle(h);
+            EXPECT_TRUE(ReadBytes(folder + "\\" + c.dest) == Expected(kind, data));
+            Names expected = c.beside;
+            for (size_t i = 0; i < c.beside.size(); ++i) {
+                if (c.beside[i] != c.dest) {
+                    EXPECT_TRUE(ReadBytes(folder + "\\" + c.beside[i])
+                                == RandomBytes(100 + i, (unsigned)i)) << c.beside[i];
+                }
+            }
+            expected.push_back(c.src);
+            expected.push_back(c.dest);
+            std::sort(expected.begin(), expected.end());
+            expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+            EXPECT_EQ(ListDir(folder), expected);
+        }
+    }
+}
+
+TEST_F(FileConversion, AReplacedFileKeepsItsAttributes)
+{
+    // Wine keeps the archive attribute on every file.
+    const DWORD attributes[] = { FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE,
+                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE,
+                                 FILE_ATTRIBUTE_ARCHIVE };
+    const std::string src = dir + "\\src.bin";
+    const std::string dest = dir + "\\dest.bin";
+    for (DWORD wanted : attributes) {
+        for (bool inPlace : { true, false }) {
+            for (Kind kind : AllKinds) {
+                SCOPED_TRACE(testing::Message() << "attributes " << wanted << ", "
+                                                << (inPlace ? "in place, " : "into DestFile, ")
+                                                << KindName(kind));
+                const std::string target = inPlace ? src : dest;
+                const Bytes data = RandomBytes(1000, kind);
+                ASSERT_TRUE(WriteBytes(src, data));
+                ASSERT_TRUE(WriteBytes(dest, RandomBytes(10, kind)));
+                ASSERT_TRUE(SetFileAttributesA(target.c_str(), wanted));
+                ASSERT_EQ(GetFileAttributesA(target.c_str()), wanted);
+                EXPECT_EQ(Convert(kind, src, target, dialog()), 1);
+                EXPECT_TRUE(ReadBytes(target) == Expected(kind, data));
+                EXPECT_EQ(GetFileAttributesA(target.c_str()), wanted);
+                SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+            }
+        }
     }
 }
 
@@ -216,7 +308,13 @@ TEST_F(FileConversion, CancelAfterTheFirstChunkRemovesWhatWasWritten)
             // no chunk after the first one
             EXPECT_EQ(progress.Positions(), kind == Reverse ? (std::vector<int>{ 0, 12 })
                                                             : (std::vector<int>{ 0, 43 }));
-            EXPECT_EQ(ListDir(dir), (Names{ "src.bin" }));
+            // an existing DestFile keeps its old bytes; a new one never appears
+            EXPECT_EQ(ListDir(dir), c.destExisted ? (Names{ "dest.bin", "src.bin" })
+                                                  : (Names{ "src.bin" }));
+            if (c.destExisted) {
+                EXPECT_TRUE(ReadBytes(dest) == old);
+                DeleteFileA(dest.c_str());
+            }
             EXPECT_TRUE(ReadBytes(src) == data);
         }
     }
