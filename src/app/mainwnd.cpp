@@ -116,6 +116,10 @@ int ShownOnScreen(HWND window)
     return shown.right - shown.left >= 64 && shown.bottom - shown.top >= 16;
 }
 
+// Set when the main window was asked to close during a batch: it closes
+// once the batch has stopped.
+int CloseAfterBatch = 0;
+
 void CloseMainWindow(HWND window)
 {
     SaveSettings();
@@ -124,6 +128,15 @@ void CloseMainWindow(HWND window)
         DestroyWindow(JobListView);
     }
     DestroyWindow(window);
+}
+
+void ConvertRows(HWND window, int allRows)
+{
+    StartBatch(window, allRows);
+    if (CloseAfterBatch) {
+        CloseAfterBatch = 0;
+        CloseMainWindow(window);
+    }
 }
 
 }  // namespace
@@ -206,7 +219,24 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND:
         return 0;  // the list covers the whole client area
     case WM_CLOSE:
+        // "End task", a shutdown or the close box during a batch: stop it
+        // as the stop button does, then close as usual.
+        if (BatchRunning) {
+            CloseAfterBatch = 1;
+            StopBatch();
+            return 0;
+        }
         CloseMainWindow(window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        StopBatch();
+        return TRUE;
+    case WM_ENDSESSION:
+        // The process may end as soon as this returns.
+        if (wParam) {
+            StopBatch();
+            SaveSettings();
+        }
         return 0;
     case WM_DESTROY:
         if (window == MainWindow)
@@ -251,8 +281,8 @@ int OnCommand(HWND window, WPARAM wParam)
     case IDM_FILE_ADD:          AddFilesFromOpenDialog(JobListView); SamePasswordFlag = 0; return 0;
     case IDM_FILE_DELETE:       DeleteSelectedRows(JobListView); return 0;
     case IDM_FILE_EXIT:         SendMessageA(window, WM_CLOSE, 0, 0); return 0;
-    case IDM_ITEM_CONVERTALL:   StartBatch(window, 1); return 0;
-    case IDM_ITEM_CONVERTSEL:   StartBatch(window, 0); return 0;
+    case IDM_ITEM_CONVERTALL:   ConvertRows(window, 1); return 0;
+    case IDM_ITEM_CONVERTSEL:   ConvertRows(window, 0); return 0;
     case IDM_ITEM_SETTINGS:     EditSelectedItems(window); return 0;
     case IDM_ITEM_TYPEINVERT:
     case IDM_ITEM_TYPEREVERSE:

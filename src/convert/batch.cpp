@@ -14,12 +14,38 @@
 int BatchMode = 0;
 int BatchStartPending = 0;
 OverwritePolicy BatchPolicy = 0;
+int BatchRunning = 0;
 
 void StartBatch(HWND owner, int allRows)
 {
     BatchMode = allRows ? 1 : 0;
     BatchPolicy = ItemDefaults.DefPolicy;  // answers of earlier batches are forgotten
+    BatchRunning = 1;
     DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressDlgProc, 0);
+    BatchRunning = 0;
+}
+
+namespace {
+
+// Cancels one open dialog of the thread: the progress dialog's Cancel is
+// its stop button, the overwrite question's Cancel stops the batch.
+BOOL CALLBACK CancelDialog(HWND window, LPARAM)
+{
+    char className[16];
+    if (IsWindowVisible(window) && GetClassNameA(window, className, sizeof className) > 0
+        && lstrcmpA(className, "#32770") == 0)
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+
+}  // namespace
+
+void StopBatch(void)
+{
+    if (!BatchRunning)
+        return;
+    CancelFlag = 1;
+    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
 }
 
 INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -14,10 +14,17 @@ extern int BatchMode;
 extern int BatchStartPending;
 // The overwrite answer in force during the batch.
 extern OverwritePolicy BatchPolicy;
+// 1 while a batch's progress dialog is open.
+extern int BatchRunning;
 
 // Starts a batch over all rows (allRows 1) or the selected rows, owned by
 // owner; returns when it has ended.
 void StartBatch(HWND owner, int allRows);
+
+// Stops the running batch as its stop button does, also while the
+// overwrite question is open (which is cancelled): the current file is
+// abandoned at its next chunk and no further row is converted.
+void StopBatch(void);
 
 // Dialog procedure of template 2001.
 INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -436,6 +436,13 @@ void DrainMessageQueue(void)
 {
     MSG msg;
     while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The program is asked to end: leave the quit message for the
+            // loops above, and stop the work that drains here.
+            PostQuitMessage((int)msg.wParam);
+            CancelFlag = 1;
+            return;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

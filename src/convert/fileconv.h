@@ -22,7 +22,8 @@ int PasswordFile(const char* srcFile, const char* destFile, const char* password
                  HWND progressDlg);
 
 // Dispatches every pending message of the thread (no dialog keyboard
-// handling, no accelerators).
+// handling, no accelerators). A quit message is posted again for the
+// message loops and sets CancelFlag.
 void DrainMessageQueue(void);
 
 #endif

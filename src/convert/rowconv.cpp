@@ -32,6 +32,22 @@ int DecideOverwrite(HWND progressDlg)
     return PolicyOverwrites(BatchPolicy) ? 1 : 0;
 }
 
+// Opens the log for appending, alone: while another instance is writing
+// its entry, tries again for about a second before the entry is given up.
+HANDLE OpenLogFile(const char* file)
+{
+    const DWORD RetryMs = 50;
+    const int Tries = 20;
+    for (int attempt = 1;; ++attempt) {
+        HANDLE log = CreateFileA(file, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 NULL);
+        if (log != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION
+            || attempt == Tries)
+            return log;
+        Sleep(RetryMs);
+    }
+}
+
 }  // namespace
 
 int ConvertRow(HWND list, int row, HWND progressDlg)
@@ -106,8 +122,7 @@ int AppendLog(const char* path, const char* text)
         return 0;
     }
 
-    HANDLE log = CreateFileA(file, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             NULL);
+    HANDLE log = OpenLogFile(file);
     if (log == INVALID_HANDLE_VALUE)
         return 0;
     int written = 0;

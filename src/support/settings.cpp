@@ -45,6 +45,66 @@ void WriteInt(const char* section, const char* key, int value, const char* file)
     WritePrivateProfileStringA(section, key, text, file);
 }
 
+int IsTrimmedByReader(char c)
+{
+    return c == ' ' || c == '\t' || c == '"' || c == '\'';
+}
+
+// The profile reader strips blanks around a value and one pair of quotes
+// enclosing it; a value that begins or ends with one of them is written
+// inside a pair of double quotes, so it comes back exactly. Any other value
+// is written as it is.
+void WriteText(const char* section, const char* key, const char* value, const char* file)
+{
+    size_t length = strlen(value);
+    if (length == 0 || (!IsTrimmedByReader(value[0]) && !IsTrimmedByReader(value[length - 1]))) {
+        WritePrivateProfileStringA(section, key, value, file);
+        return;
+    }
+    char quoted[MAX_PATH + 3];
+    if (length + 3 > sizeof quoted)
+        return;
+    quoted[0] = '"';
+    memcpy(quoted + 1, value, length);
+    quoted[length + 1] = '"';
+    quoted[length + 2] = '\0';
+    WritePrivateProfileStringA(section, key, quoted, file);
+}
+
+// Serialises reading and writing the settings file between instances, so
+// two closing at once never lose each other's sections: a mutex named
+// after the file. Returns the held mutex, or NULL when it could not be had
+// (the settings are then read or written all the same).
+HANDLE LockSettings(const char* file)
+{
+    char name[MAX_PATH + 16] = "Mirtavolen.ini:";
+    size_t prefix = strlen(name);
+    size_t length = strlen(file);
+    memcpy(name + prefix, file, length + 1);
+    CharUpperBuffA(name + prefix, (DWORD)length);  // one file, whatever the letter case
+    for (size_t i = prefix; i < prefix + length; ++i) {
+        if (name[i] == '\\')
+            name[i] = '/';  // a backslash would name a namespace
+    }
+    HANDLE mutex = CreateMutexA(NULL, FALSE, name);
+    if (mutex == NULL)
+        return NULL;
+    DWORD waited = WaitForSingleObject(mutex, 5000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return NULL;
+    }
+    return mutex;
+}
+
+void UnlockSettings(HANDLE mutex)
+{
+    if (mutex == NULL)
+        return;
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
 }  // namespace
 
 int GetSettingsPath(char* path)
@@ -69,6 +129,7 @@ void LoadSettings(void)
         return;
     Sections s;
     GetSections(&s);
+    HANDLE lock = LockSettings(file);
 
     AppSettings.WindowPosLeft = ReadInt(s.main, "WindowPosLeft", (int)CW_USEDEFAULT, file);
     AppSettings.WindowPosTop = ReadInt(s.main, "WindowPosTop", (int)CW_USEDEFAULT, file);
@@ -88,6 +149,7 @@ void LoadSettings(void)
     unsigned overwrite = (unsigned)ReadInt(s.item, "DefOverWrite", 0, file);
     unsigned noConfirm = (unsigned)ReadInt(s.item, "DefNoConfirm", 0, file);
     ItemDefaults.DefPolicy = MakeOverwritePolicy(noConfirm, overwrite);
+    UnlockSettings(lock);
 }
 
 void SaveSettings(void)
@@ -108,6 +170,7 @@ void SaveSettings(void)
     // screen coordinates, so add the taskbar where it moves the origin.
     RECT taskbar;
     int edge = GetTaskbarEdge(&taskbar, 1);
+    HANDLE lock = LockSettings(file);
     int left = normal.left;
     int top = normal.top;
     if (edge == EdgeTop)
@@ -126,9 +189,10 @@ void SaveSettings(void)
         WriteInt(s.listView, widthKeys[column], width, file);
     }
 
-    WritePrivateProfileStringA(s.item, "DefDir", ItemDefaults.DefDir, file);
+    WriteText(s.item, "DefDir", ItemDefaults.DefDir, file);
     WriteInt(s.item, "DefType", ItemDefaults.DefType, file);
-    WritePrivateProfileStringA(s.item, "DefPass", ItemDefaults.DefPass, file);
+    WriteText(s.item, "DefPass", ItemDefaults.DefPass, file);
     WriteInt(s.item, "DefOverWrite", PolicyOverwrites(ItemDefaults.DefPolicy) ? 1 : 0, file);
     WriteInt(s.item, "DefNoConfirm", ItemDefaults.DefPolicy > 0xFFFFu ? 1 : 0, file);
+    UnlockSettings(lock);
 }

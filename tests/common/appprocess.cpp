@@ -62,7 +62,10 @@ AppProcess::AppProcess(const std::string& dir, const std::string& iniText)
     : dir_(dir), exe_(dir + "\\Mirtavolen.exe"), main_(NULL)
 {
     ZeroMemory(&process_, sizeof process_);
-    EXPECT_TRUE(CopyFileA(ProgramPath().c_str(), exe_.c_str(), FALSE)) << ProgramPath();
+    // A second instance in the same directory runs the copy already there.
+    if (!FileExists(exe_)) {
+        EXPECT_TRUE(CopyFileA(ProgramPath().c_str(), exe_.c_str(), TRUE)) << ProgramPath();
+    }
     if (!iniText.empty())
         WriteText(IniPath(), iniText);
 }

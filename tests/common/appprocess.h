@@ -13,8 +13,9 @@
 
 class AppProcess {
 public:
-    // dir: where the executable is copied; iniText: the settings file to
-    // put beside it ("" for none).
+    // dir: where the executable is copied (unless a copy is there: two
+    // instances can share a directory); iniText: the settings file to put
+    // beside it ("" for none).
     AppProcess(const std::string& dir, const std::string& iniText);
     ~AppProcess();
 

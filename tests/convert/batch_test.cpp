@@ -3,6 +3,7 @@
 
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -410,6 +411,18 @@ TEST(AppendLogTest, WritesWholeEntriesAndSkipsWhatCannotBeWritten)
     EXPECT_EQ(AppendLog(path.c_str(), "lost\n\n"), 0);
     CloseHandle(held);
     EXPECT_EQ(ReadText(path), "one\n\n表\n\n");
+
+    // Held for a moment, as by another instance writing its entry: written
+    // once it is free.
+    held = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread other([held] {
+        Sleep(200);
+        CloseHandle(held);
+    });
+    EXPECT_EQ(AppendLog(path.c_str(), "later\n\n"), 1);
+    other.join();
+    EXPECT_EQ(ReadText(path), "one\n\n表\n\nlater\n\n");
 }
 
 }  // namespace

@@ -398,6 +398,13 @@ TEST_F(FileConversion, FullDiskFailsAndDeletesWhatItWrote)
         // the output does not fit
         EXPECT_EQ(Convert(kind, dir + "\\big.bin", full + "\\out.bin", dialog()), 0);
         EXPECT_EQ(ListDir(full), Names());
+        // nor beside an existing DestFile, which keeps its bytes
+        const Bytes old = RandomBytes(1000, 14);
+        ASSERT_TRUE(WriteBytes(full + "\\out.bin", old));
+        EXPECT_EQ(Convert(kind, dir + "\\big.bin", full + "\\out.bin", dialog()), 0);
+        EXPECT_EQ(ListDir(full), (Names{ "out.bin" }));
+        EXPECT_TRUE(ReadBytes(full + "\\out.bin") == old);
+        DeleteFileA((full + "\\out.bin").c_str());
         // the source fits, it and its temporary copy do not
         ASSERT_TRUE(WriteBytes(inPlace, data));
         EXPECT_EQ(Convert(kind, inPlace, inPlace, dialog()), 0);

@@ -204,6 +204,139 @@ TEST(EndToEnd, SettingsFileIsWrittenOnClose)
     EXPECT_EQ(key("Item", "DefNoConfirm"), "1");
 }
 
+// Waits until the program shows a dialog with this caption; false after
+// ten seconds.
+bool WaitForDialog(const AppProcess& app, const std::string& wanted)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
+        std::string caption;
+        if (app.FindDialog(&caption) != NULL && caption == wanted)
+            return true;
+    }
+    return false;
+}
+
+TEST(EndToEnd, CloseRequestDuringABatchStopsItAndEndsTheProgram)
+{
+    // "End task" or a shutdown asks the main window to close while the
+    // progress dialog, or the overwrite question over it, is open.
+    struct {
+        int line;
+        int noConfirm;        // 0: the question is asked for the in-place row
+        const char* waitFor;  // the dialog open when the request comes
+        bool endSession;      // the session ends instead: the system ends the process
+    } cases[] = {
+        { __LINE__, 1, "Mirtavolen", false },
+        { __LINE__, 0, "上書き確認", false },
+        { __LINE__, 1, "Mirtavolen", true },
+        { __LINE__, 0, "上書き確認", true },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        std::string dir = TestDir() + "_" + std::to_string(c.line);
+        RemoveTree(dir);
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::vector<Source> sources = MakeSources(dir, { 96u << 20, 1000 });
+        AppProcess app(dir, ItemSettings("", 0, "", 1, c.noConfirm));
+        ASSERT_TRUE(app.Start(Paths(sources)));
+        ASSERT_TRUE(PostMessageA(app.MainWindow(), WM_COMMAND,
+                                 MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0));
+        ASSERT_TRUE(WaitForDialog(app, c.waitFor));
+        if (c.noConfirm) {
+            // the first file is being converted
+            for (DWORD start = GetTickCount();
+                 !FileExists(dir + "\\_Mirtavolen.tmp") && GetTickCount() - start < 10000;)
+                Sleep(1);
+        }
+
+        if (c.endSession) {
+            DWORD_PTR answer = 0;
+            ASSERT_TRUE(SendMessageTimeoutA(app.MainWindow(), WM_QUERYENDSESSION, 0, 0,
+                                            SMTO_NORMAL, 10000, &answer));
+            EXPECT_EQ(answer, (DWORD_PTR)TRUE);
+            ASSERT_TRUE(SendMessageTimeoutA(app.MainWindow(), WM_ENDSESSION, TRUE, 0,
+                                            SMTO_NORMAL, 10000, &answer));
+            // saved before the system ends the process; here it lives on
+            EXPECT_NE(ReadText(app.IniPath()).find("/Main]"), std::string::npos);
+            EXPECT_EQ(app.Close(), 0) << "the program did not end";
+        } else {
+            EXPECT_EQ(app.Close(), 0) << "the program did not end";
+        }
+
+        // The batch stopped: no row after the first one was converted, and
+        // the first is whole, old or new.
+        EXPECT_EQ(ReadBytes(sources[1].path), sources[1].data);
+        Bytes first = ReadBytes(sources[0].path);
+        EXPECT_TRUE(first == sources[0].data || first == ReferenceInvert(sources[0].data));
+        // Nothing but the settings and, for the stopped file, the log is new.
+        std::vector<std::string> names = { "Mirtavolen.exe", "Mirtavolen.ini", sources[0].name,
+                                           sources[1].name };
+        if (c.noConfirm)
+            names.insert(names.begin() + 2, "Mirtavolen.log");
+        EXPECT_EQ(ListDir(dir), names);
+        if (c.noConfirm) {
+            std::string log = ReadText(app.LogPath());
+            EXPECT_EQ(CountOf(log, "\n\n"), 1u) << log;
+            EXPECT_EQ(CountOf(log, "Failed!") == 1, first == sources[0].data) << log;
+        }
+        std::string ini = ReadText(app.IniPath());
+        EXPECT_NE(ini.find("/Main]"), std::string::npos) << "settings were not saved: " << ini;
+        EXPECT_NE(ini.find("/ListView]"), std::string::npos);
+    }
+}
+
+TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
+{
+    // Other users' sections of a shared settings file, and the entries of
+    // two instances converting at the same time into one log.
+    std::string dir = TestDir();
+    std::string others;
+    for (int user = 0; user < 40; ++user) {
+        std::string name = "user" + std::to_string(user);
+        others += "[" + name + "/Main]\r\nWindowPosLeft=" + std::to_string(user) + "\r\n[" + name +
+                  "/Item]\r\nDefDir=C:\\d" + std::to_string(user) + "\r\nDefPass=p\r\n";
+    }
+    const int Rows = 15;
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        WriteText(dir + "\\Mirtavolen.ini", others + ItemSettings("", 0, "", 1, 1));
+        DeleteFileA((dir + "\\Mirtavolen.log").c_str());
+        std::vector<std::string> files[2];
+        for (int i = 0; i < 2; ++i) {
+            std::string folder = dir + "\\in" + std::to_string(i);
+            RemoveTree(folder);
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+            std::vector<size_t> sizes(Rows, 5000);
+            files[i] = Paths(MakeSources(folder, sizes));
+        }
+        AppProcess first(dir, "");
+        AppProcess second(dir, "");
+        ASSERT_TRUE(first.Start(files[0]));
+        ASSERT_TRUE(second.Start(files[1]));
+        for (AppProcess* app : { &first, &second })
+            PostMessageA(app->MainWindow(), WM_COMMAND, MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0);
+        for (DWORD start = GetTickCount();
+             (first.RowCount() != 0 || second.RowCount() != 0) && GetTickCount() - start < 20000;)
+            Sleep(10);
+        EXPECT_EQ(first.RowCount() + second.RowCount(), 0);
+        // both close at the same moment
+        PostMessageA(first.MainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(second.Close(), 0);
+        EXPECT_EQ(first.Close(), 0);
+
+        EXPECT_EQ(LogEntriesOf(dir + "\\Mirtavolen.log").size(), (size_t)(2 * Rows));
+        std::string ini = ReadText(dir + "\\Mirtavolen.ini");
+        for (int user = 0; user < 40; ++user) {
+            std::string name = "user" + std::to_string(user);
+            char value[64];
+            GetPrivateProfileStringA((name + "/Item").c_str(), "DefDir", "lost", value,
+                                     sizeof value, (dir + "\\Mirtavolen.ini").c_str());
+            EXPECT_EQ(std::string(value), "C:\\d" + std::to_string(user)) << name;
+        }
+        EXPECT_NE(ini.find("/ListView]"), std::string::npos);
+    }
+}
+
 TEST(EndToEnd, FoldersAndMissingFilesOnTheCommandLineAreNotAdded)
 {
     std::string dir = TestDir();

@@ -1,7 +1,8 @@
-// The real program killed in the middle of in-place conversions, as a crash
-// or a power cut would end it: whenever it dies, the source holds exactly
-// its old bytes or exactly the converted bytes, and nothing but a stale
-// "_Mirtavolen.tmp" may be left beside it.
+// The real program killed in the middle of conversions, as a crash or a
+// power cut would end it: whenever it dies, the file being replaced (the
+// source in place, or an existing DestFile in an output folder) holds
+// exactly its old bytes or exactly the converted bytes, and nothing but a
+// stale "_Mirtavolen.tmp" may be left beside it.
 //
 // The kills are spread over the whole conversion: first a conversion of
 // each size is timed, then the program is killed at fractions of that
@@ -94,21 +95,47 @@ const char* const LandingNames[] = {
     "with the files in a wrong state",
 };
 
+// A size of file to convert, with the line that asks for it.
+struct Size {
+    int line;
+    size_t size;
+};
+
 class KillTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         dir_ = TestDir();
         src_ = dir_ + "\\source.bin";
-        temp_ = dir_ + "\\" + TempName;
         for (int& n : tally_)
             n = 0;
     }
 
-    static std::string Settings(int type)
+    // In place, or into an existing DestFile in a folder of its own.
+    void UseOutputFolder(bool outputFolder)
     {
-        // In place the output always exists: replace it without a question.
-        return ItemSettings("", type, "pw", 1, 1);
+        outDir_ = outputFolder ? dir_ + "\\out" : std::string();
+        dest_ = outputFolder ? outDir_ + "\\source.bin" : src_;
+        temp_ = (outputFolder ? outDir_ : dir_) + "\\" + TempName;
+        if (outputFolder)
+            CreateDirectoryA(outDir_.c_str(), NULL);
+    }
+
+    // What the file to be replaced holds before each conversion.
+    Bytes OldOf(const Bytes& data) const
+    {
+        return outDir_.empty() ? data : RandomBytes(data.size() / 2 + 3, 99);
+    }
+
+    bool PrepareFiles(const Bytes& data)
+    {
+        return WriteBytes(src_, data) && (outDir_.empty() || WriteBytes(dest_, OldOf(data)));
+    }
+
+    std::string Settings(int type) const
+    {
+        // The output always exists: replace it without a question.
+        return ItemSettings(outDir_, type, "pw", 1, 1);
     }
 
     // When, from the command, the temporary file of a whole conversion
@@ -123,7 +150,7 @@ protected:
     Timing TimeConversion(const Bytes& data, int type)
     {
         Timing timing = { -1, -1, -1 };
-        EXPECT_TRUE(WriteBytes(src_, data));
+        EXPECT_TRUE(PrepareFiles(data));
         AppProcess app(dir_, Settings(type));
         if (!app.Start({ src_ })) {
             ADD_FAILURE() << "the program did not start";
@@ -152,7 +179,7 @@ protected:
         batch.join();
         timing.end = end;
         EXPECT_EQ(app.RowCount(), 0);
-        EXPECT_TRUE(ReadBytes(src_) == Converted(type, data)) << "the timed conversion failed";
+        EXPECT_TRUE(ReadBytes(dest_) == Converted(type, data)) << "the timed conversion failed";
         EXPECT_EQ(app.Close(), 0);
         return timing;
     }
@@ -165,7 +192,7 @@ protected:
         SCOPED_TRACE(testing::Message() << "line " << line << ", " << data.size()
                                         << " bytes, type " << type << ", trigger " << trigger
                                         << ", delay " << delayMs << " ms");
-        ASSERT_TRUE(WriteBytes(src_, data));
+        ASSERT_TRUE(PrepareFiles(data));
         DeleteFileA(temp_.c_str());
         size_t entriesBefore = LogEntriesOf(dir_ + "\\Mirtavolen.log").size();
         AppProcess app(dir_, Settings(type));
@@ -201,9 +228,13 @@ protected:
         ++tally_[landing];
         EXPECT_NE(landing, Broken);
         std::vector<std::string> allowed = { "Mirtavolen.exe", "Mirtavolen.ini", "Mirtavolen.log",
-                                             TempName, "source.bin" };
+                                             TempName, "source.bin", "out" };
         for (const std::string& name : ListDir(dir_))
             EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
+        if (!outDir_.empty()) {
+            for (const std::string& name : ListDir(outDir_))
+                EXPECT_TRUE(name == TempName || name == "source.bin") << name;
+        }
         std::vector<std::string> entries = LogEntriesOf(dir_ + "\\Mirtavolen.log");
         if (!entries.empty()) {
             EXPECT_EQ(entries.back().substr(entries.back().size() - 2), "\n\n")
@@ -213,28 +244,36 @@ protected:
 
     Landing Judge(const Bytes& data, int type, size_t entriesBefore)
     {
-        Bytes source = ReadBytes(src_);
+        if (!outDir_.empty() && ReadBytes(src_) != data)
+            return Broken;  // a source that is not the output is only read
+        Bytes target = ReadBytes(dest_);
         long long tempSize = SizeOf(temp_);
         bool logged = LogEntriesOf(dir_ + "\\Mirtavolen.log").size() > entriesBefore;
-        if (source == data && !logged) {
+        if (target == OldOf(data) && !logged) {
             if (tempSize < 0)
                 return NothingWritten;
             if (tempSize == (long long)data.size() && ReadBytes(temp_) == Converted(type, data))
                 return DuringReplacement;
             return WhileConverting;
         }
-        if (source == Converted(type, data) && tempSize < 0)
+        if (target == Converted(type, data) && tempSize < 0)
             return logged ? ReplacedAndLogged : Replaced;
         return Broken;
     }
 
+    void KillThroughout(const std::vector<Size>& sizes);
+
     std::string dir_;
     std::string src_;
+    std::string outDir_;  // empty: in place
+    std::string dest_;
     std::string temp_;
     int tally_[LandingCount];
 };
 
-TEST_F(KillTest, SourceIsEitherOldOrConvertedWheneverTheProgramDies)
+// Kills the program at many moments of conversions of each size, in the
+// mode UseOutputFolder chose, and prints where the kills landed.
+void KillTest::KillThroughout(const std::vector<Size>& sizes)
 {
     // Fractions of the timed conversion at which the program is killed.
     static const double Fractions[] = { 0, 0.01, 0.03, 0.06, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6,
@@ -244,17 +283,8 @@ TEST_F(KillTest, SourceIsEitherOldOrConvertedWheneverTheProgramDies)
     // killed.
     static const double ReplacementFractions[] = { 0, 0.05, 0.1, 0.2, 0.3, 0.4, 0.5,
                                                 0.6, 0.7, 0.8, 0.9, 1.0, 1.2 };
-    struct {
-        int line;
-        size_t size;
-    } sizes[] = {
-        { __LINE__, 3 * Chunk - 5 },
-        { __LINE__, 2 * 1024 * 1024 + 77 },
-        { __LINE__, 8 * 1024 * 1024 + 3 },
-        { __LINE__, 24 * 1024 * 1024 + 1 },
-    };
     int trial = 0;
-    for (auto& s : sizes) {
+    for (const Size& s : sizes) {
         SCOPED_TRACE(s.line);
         Bytes data = RandomBytes(s.size, (unsigned)s.size);
         Timing timing = TimeConversion(data, trial % 3);
@@ -293,6 +323,21 @@ TEST_F(KillTest, SourceIsEitherOldOrConvertedWheneverTheProgramDies)
     RecordProperty("BeforeReplacement", before);
     RecordProperty("DuringReplacement", tally_[DuringReplacement]);
     RecordProperty("AfterReplacement", after);
+}
+
+TEST_F(KillTest, SourceIsEitherOldOrConvertedWheneverTheProgramDies)
+{
+    UseOutputFolder(false);
+    KillThroughout({ { __LINE__, 3 * Chunk - 5 },
+                     { __LINE__, 2 * 1024 * 1024 + 77 },
+                     { __LINE__, 8 * 1024 * 1024 + 3 },
+                     { __LINE__, 24 * 1024 * 1024 + 1 } });
+}
+
+TEST_F(KillTest, ExistingDestFileIsEitherOldOrConvertedWheneverTheProgramDies)
+{
+    UseOutputFolder(true);
+    KillThroughout({ { __LINE__, 3 * Chunk - 5 }, { __LINE__, 8 * 1024 * 1024 + 3 } });
 }
 
 }  // namespace

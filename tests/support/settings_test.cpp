@@ -119,6 +119,42 @@ TEST_F(SettingsTest, ReloadRoundTripsEveryField)
     EXPECT_EQ(ItemDefaults.DefPolicy, 0x00010001u);
 }
 
+TEST_F(SettingsTest, TextsComeBackExactlyWhateverTheirEnds)
+{
+    // The profile reader strips blanks and one enclosing pair of quotes;
+    // such values are saved quoted, every other value as it is.
+    struct {
+        int line;
+        const char* value;
+        const char* written;  // the line in the file after "Key="
+    } cases[] = {
+        { __LINE__, "\"secret\"", "\"\"secret\"\"" },
+        { __LINE__, " secret ", "\" secret \"" },
+        { __LINE__, "secret ", "\"secret \"" },
+        { __LINE__, "\tpw", "\"\tpw\"" },
+        { __LINE__, "'pw'", "\"'pw'\"" },
+        { __LINE__, "\"", "\"\"\"" },
+        { __LINE__, "a\"b", "a\"b" },
+        { __LINE__, "パス ワード", "パス ワード" },
+        { __LINE__, "　全角", "　全角" },
+        { __LINE__, "", "" },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        ResetSettings();
+        lstrcpyA(ItemDefaults.DefPass, c.value);
+        lstrcpyA(ItemDefaults.DefDir, c.value);
+        std::string text = SaveThroughWindow();
+        EXPECT_NE(text.find(std::string("\r\nDefPass=") + c.written + "\r\n"), std::string::npos)
+            << text;
+        ResetSettings();
+        LoadSettings();
+        EXPECT_STREQ(ItemDefaults.DefPass, c.value);
+        EXPECT_STREQ(ItemDefaults.DefDir, c.value);
+        DeleteFileA(SettingsFile().c_str());
+    }
+}
+
 TEST_F(SettingsTest, MissingFileSectionOrKeyGivesDefaults)
 {
     LoadSettings();  // no file at all
