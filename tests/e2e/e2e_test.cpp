@@ -287,8 +287,9 @@ TEST(EndToEnd, CloseRequestDuringABatchStopsItAndEndsTheProgram)
 
 TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
 {
-    // Other users' sections of a shared settings file, and the entries of
-    // two instances converting at the same time into one log.
+    // Other users' sections of a shared settings file, the entries of two
+    // instances converting at the same time into one log, and their
+    // temporary files in one folder.
     std::string dir = TestDir();
     std::string others;
     for (int user = 0; user < 40; ++user) {
@@ -301,13 +302,19 @@ TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
         SCOPED_TRACE(testing::Message() << "round " << round);
         WriteText(dir + "\\Mirtavolen.ini", others + ItemSettings("", 0, "", 1, 1));
         DeleteFileA((dir + "\\Mirtavolen.log").c_str());
+        // Both convert in place in one folder, each through temporary files
+        // of its own.
+        std::string folder = dir + "\\in";
+        RemoveTree(folder);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
         std::vector<std::string> files[2];
+        std::vector<Bytes> datas[2];
         for (int i = 0; i < 2; ++i) {
-            std::string folder = dir + "\\in" + std::to_string(i);
-            RemoveTree(folder);
-            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
-            std::vector<size_t> sizes(Rows, 5000);
-            files[i] = Paths(MakeSources(folder, sizes));
+            for (int row = 0; row < Rows; ++row) {
+                files[i].push_back(folder + "\\" + std::to_string(i) + "_" + std::to_string(row));
+                datas[i].push_back(RandomBytes(400000 + row, (unsigned)(i * 100 + row)));
+                ASSERT_TRUE(WriteBytes(files[i].back(), datas[i].back()));
+            }
         }
         AppProcess first(dir, "");
         AppProcess second(dir, "");
@@ -325,6 +332,11 @@ TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
         EXPECT_EQ(first.Close(), 0);
 
         EXPECT_EQ(LogEntriesOf(dir + "\\Mirtavolen.log").size(), (size_t)(2 * Rows));
+        for (int i = 0; i < 2; ++i) {
+            for (int row = 0; row < Rows; ++row)
+                EXPECT_TRUE(ReadBytes(files[i][row]) == ReferenceInvert(datas[i][row])) << files[i][row];
+        }
+        EXPECT_EQ(ListDir(folder).size(), (size_t)(2 * Rows)) << "a temporary file was left";
         std::string ini = ReadText(dir + "\\Mirtavolen.ini");
         for (int user = 0; user < 40; ++user) {
             std::string name = "user" + std::to_string(user);
