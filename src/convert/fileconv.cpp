@@ -44,20 +44,26 @@ int GetSmallFileSize(HANDLE file, DWORD* size)
     return 1;
 }
 
-// The progress bar takes its position after every chunk, but is drawn at
-// most every BarRepaintMs: a repaint can cost more than converting a chunk
-// (about a millisecond under Wine), while the eye needs no more than this.
+// The progress bar is told only a position that differs from the last one
+// (a large file has far more chunks than the bar has positions), and drawn
+// at most every BarRepaintMs: a repaint can cost more than converting a
+// chunk (about a millisecond under Wine), while the eye needs no more.
 const DWORD BarRepaintMs = 30;
 
 struct BarPainting {
     HWND bar;
+    unsigned position;  // the last one sent
+    int unpainted;      // sent since the last repaint
     DWORD lastPaint;
 };
 
 // Stops the bar drawing itself on every position; PaintBar lets it draw.
+// The bar stands at 0.
 void HoldBar(BarPainting* painting, HWND dialog)
 {
     painting->bar = GetDlgItem(dialog, IDC_PROG_BAR);
+    painting->position = 0;
+    painting->unpainted = 0;
     painting->lastPaint = GetTickCount();
     SendMessageA(painting->bar, WM_SETREDRAW, FALSE, 0);
 }
@@ -67,6 +73,7 @@ void PaintBar(BarPainting* painting)
     SendMessageA(painting->bar, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(painting->bar, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     painting->lastPaint = GetTickCount();
+    painting->unpainted = 0;
 }
 
 // Moves the bar to the whole percentage of total in size (computed in 64
@@ -74,11 +81,34 @@ void PaintBar(BarPainting* painting)
 void ShowProgress(BarPainting* painting, DWORD total, DWORD size)
 {
     unsigned percent = (unsigned)((unsigned long long)total * 100u / size);
-    SendMessageA(painting->bar, PBM_SETPOS, percent, 0);
-    if (GetTickCount() - painting->lastPaint >= BarRepaintMs) {
+    if (percent != painting->position) {
+        SendMessageA(painting->bar, PBM_SETPOS, percent, 0);
+        painting->position = percent;
+        painting->unpainted = 1;
+    }
+    if (painting->unpainted && GetTickCount() - painting->lastPaint >= BarRepaintMs) {
         PaintBar(painting);
         SendMessageA(painting->bar, WM_SETREDRAW, FALSE, 0);
     }
+}
+
+// The message queue is drained before the first chunk, after the last,
+// and in between whenever DrainIntervalMs have passed since the last drain:
+// a click on the stop button is seen within that time plus one chunk,
+// while a fast disk does not pay a round trip to the window system for
+// every chunk. A chunk slower than that drains after every chunk.
+const DWORD DrainIntervalMs = 15;
+
+void DrainNow(DWORD* lastDrain)
+{
+    DrainMessageQueue();
+    *lastDrain = GetTickCount();
+}
+
+void DrainWhenDue(DWORD* lastDrain)
+{
+    if (GetTickCount() - *lastDrain >= DrainIntervalMs)
+        DrainNow(lastDrain);
 }
 
 void ApplyChunk(const Conversion& conv, unsigned char* buffer, DWORD count)
@@ -104,6 +134,8 @@ int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
 {
     DWORD total = 0;
     DWORD chunk = (size - 1) / ChunkSize;  // reverse: from the last chunk down
+    DWORD lastDrain = 0;
+    DrainNow(&lastDrain);
     for (;;) {
         if (CancelFlag)
             return 0;
@@ -127,7 +159,10 @@ int ConvertChunks(const Conversion& conv, HANDLE source, HANDLE output,
             return 0;
         total += written;
         ShowProgress(painting, total, size);
-        DrainMessageQueue();
+        if (total == size)
+            DrainNow(&lastDrain);
+        else
+            DrainWhenDue(&lastDrain);
         if (conv.kind == KindReverse) {
             if (chunk == 0)
                 return 1;

@@ -440,9 +440,10 @@ TEST_F(FileConversion, FilesOf4GiBOrMoreAreRefusedBeforeAnythingIsWritten)
 TEST_F(FileConversion, ReverseReadsChunksBeyondTwoGiB)
 {
     // A sparse source of 3 GiB + 262,145 bytes whose end holds data: the
-    // reverse conversion reads its last two chunks first, at offsets above
-    // 2 GiB, and is stopped after them. The temporary output is deleted
-    // then, so a second name made for it meanwhile keeps what was written.
+    // reverse conversion reads its last chunks first, at offsets above
+    // 2 GiB, and is stopped when the bar first moves (1 %). The temporary
+    // output is deleted then, so a second name made for it meanwhile keeps
+    // what was written.
     const unsigned long long size = 3 * GiB + 262145;
     const Bytes tail = RandomBytes(262145, 11);
     const std::string big = dir + "\\big.bin";
@@ -450,9 +451,8 @@ TEST_F(FileConversion, ReverseReadsChunksBeyondTwoGiB)
     const std::string witness = dir + "\\witness.bin";
     ASSERT_TRUE(MakeSparseFile(big, size, tail));
 
-    int positions = 0;
-    progress.onPosition = [&](int) {
-        if (++positions == 3) {  // 0, then one per chunk
+    progress.onPosition = [&](int position) {
+        if (position == 1) {
             CreateHardLinkA(witness.c_str(), (dir + "\\" + TempName).c_str(), NULL);
             CancelFlag = 1;
         }
@@ -460,9 +460,11 @@ TEST_F(FileConversion, ReverseReadsChunksBeyondTwoGiB)
     EXPECT_EQ(ReverseFile(big.c_str(), dest.c_str(), dialog()), 0);
     progress.onPosition = nullptr;
 
-    EXPECT_EQ(positions, 3);
     EXPECT_FALSE(FileExists(dest));
-    EXPECT_TRUE(ReadBytes(witness) == Expected(Reverse, tail)) << "bytes at the end differ";
+    Bytes written = ReadBytes(witness);
+    ASSERT_GE(written.size(), tail.size());
+    written.resize(tail.size());
+    EXPECT_TRUE(written == Expected(Reverse, tail)) << "bytes at the end differ";
     DeleteFileA(big.c_str());
     DeleteFileA(witness.c_str());
 }

@@ -78,7 +78,8 @@ TEST_F(FileConversion, ProgressMovesOncePerChunk)
         { __LINE__, 1, { 0, 100 }, { 0, 100 } },
         { __LINE__, 262143, { 0, 100 }, { 0, 100 } },
         { __LINE__, 262144, { 0, 100 }, { 0, 100 } },
-        { __LINE__, 262145, { 0, 99, 100 }, { 0, 0, 100 } },
+        // the first chunk of 262,145 bytes reversed is 0 %: nothing to tell
+        { __LINE__, 262145, { 0, 99, 100 }, { 0, 100 } },
         { __LINE__, 524288, { 0, 50, 100 }, { 0, 50, 100 } },
         { __LINE__, 600000, { 0, 43, 87, 100 }, { 0, 12, 56, 100 } },
     };
@@ -111,6 +112,9 @@ TEST_F(FileConversion, ProgressOfALargeFileRunsSteadilyToOneHundred)
     std::vector<int> reverse = { 0 };
     for (unsigned long long done = size % chunk; done <= size; done += chunk)
         reverse.push_back((int)(done * 100 / size));
+    // The bar is told each position once.
+    forward.erase(std::unique(forward.begin(), forward.end()), forward.end());
+    reverse.erase(std::unique(reverse.begin(), reverse.end()), reverse.end());
     for (Kind kind : AllKinds) {
         SCOPED_TRACE(KindName(kind));
         progress.ClearPositions();
