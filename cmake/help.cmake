@@ -19,14 +19,17 @@ add_custom_command(
   VERBATIM)
 
 # chmcmd writes the file next to the project; a failed compile leaves none,
-# so the copy fails with it.
+# so the copy fails with it. fixchm.py zeroes the two build-time stamps
+# chmcmd puts in it: the same manual always gives the same .chm, which the
+# release archive needs to be reproducible (cmake/dist.cmake).
 add_custom_command(
   OUTPUT ${HELP_CHM}
   COMMAND ${CMAKE_COMMAND} -E rm -f Mirtavolen.chm
   COMMAND ${MIRTAVOLEN_CHMCMD} --verbosity 0 Mirtavolen.hhp
+  COMMAND ${MIRTAVOLEN_PYTHON} ${CMAKE_SOURCE_DIR}/docs/manual/fixchm.py Mirtavolen.chm
   COMMAND ${CMAKE_COMMAND} -E copy Mirtavolen.chm ${HELP_CHM}
   WORKING_DIRECTORY ${HELP_PAGES}
-  DEPENDS ${HELP_PAGES}/Mirtavolen.hhp
+  DEPENDS ${HELP_PAGES}/Mirtavolen.hhp ${CMAKE_SOURCE_DIR}/docs/manual/fixchm.py
   COMMENT "Compiling Mirtavolen.chm"
   VERBATIM)
 

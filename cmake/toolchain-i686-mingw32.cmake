@@ -6,6 +6,10 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
+# Links Mirtavolen.exe alone: the same compiler with the win32 thread
+# model's runtime, which needs nothing newer than Windows XP
+# (src/app/CMakeLists.txt).
+set(MIRTAVOLEN_PRODUCT_LINKER i686-w64-mingw32-g++-win32)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

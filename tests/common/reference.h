@@ -13,5 +13,9 @@ Bytes ReferenceReverse(Bytes data);
 // Seed: length plus the first byte as a signed 8-bit value; each byte is
 // XORed with password[r mod length] for r = the generator's next result.
 Bytes ReferencePassword(const std::string& password, Bytes data);
+// The same key stream from any generator state: XORs `count` bytes of data
+// and returns the state after them.
+unsigned ReferenceKeyStream(unsigned state, const unsigned char* password, size_t length,
+                            unsigned char* data, size_t count);
 
 #endif

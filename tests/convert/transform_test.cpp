@@ -6,12 +6,14 @@
 
 #include "convert/transform.h"
 #include "convert/transform_impl.h"
+#include "reference.h"
 #include "testutil.h"
 
 namespace {
 
-// The definition of the key stream, byte by byte, kept apart from the
-// product so the fast kernels are checked against it.
+// The generator step by step from its definition, kept apart from the
+// product: where the product leaves its generator is checked against it
+// (the key stream itself against ReferencePassword of tests/common).
 struct ReferenceGenerator {
     unsigned state;
     int Next()
@@ -21,14 +23,32 @@ struct ReferenceGenerator {
     }
 };
 
-Bytes ReferencePassword(const std::string& pass, const Bytes& in)
+// Each password test runs once on every way XorPasswordBytes can go
+// (transform_impl.h): the program's own choice, then each path forced in
+// turn. A path this processor cannot run is skipped, saying so.
+class XorPaths : public ::testing::TestWithParam<XorPath> {
+protected:
+    void SetUp() override
+    {
+        if (!SetXorPath(GetParam()))
+            GTEST_SKIP() << "the " << XorPathName(GetParam())
+                         << " path is not run: this processor does not have it";
+    }
+    void TearDown() override { SetXorPath(XorPathAutomatic); }
+};
+
+std::string PathTestName(const ::testing::TestParamInfo<XorPath>& info)
 {
-    ReferenceGenerator g = { (unsigned)((int)pass.size() + (int)(signed char)pass[0]) };
-    Bytes out(in);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] ^= (unsigned char)pass[(size_t)g.Next() % pass.size()];
-    return out;
+    std::string name = XorPathName(info.param);
+    name[0] = (char)toupper((unsigned char)name[0]);
+    return name;
 }
+
+#define INSTANTIATE_FOR_EVERY_XOR_PATH(suite)                                                  \
+    INSTANTIATE_TEST_SUITE_P(, suite,                                                         \
+                             ::testing::Values(XorPathAutomatic, XorPathPortable, XorPathSse2, \
+                                               XorPathSsse3, XorPathAvx2),                    \
+                             PathTestName)
 
 Bytes Xor(const std::string& pass, Bytes data)
 {
@@ -98,7 +118,10 @@ TEST(Transform, SeedingRule)
             << c.pass;
 }
 
-TEST(Transform, OneBytePasswordKeysEveryByteWithIt)
+class PasswordTransform : public XorPaths {};
+INSTANTIATE_FOR_EVERY_XOR_PATH(PasswordTransform);
+
+TEST_P(PasswordTransform, OneBytePasswordKeysEveryByteWithIt)
 {
     Bytes data = RandomBytes(1000, 3);
     Bytes out = Xor("Q", data);
@@ -106,7 +129,7 @@ TEST(Transform, OneBytePasswordKeysEveryByteWithIt)
         ASSERT_EQ(out[i], (unsigned char)(data[i] ^ 'Q'));
 }
 
-TEST(Transform, PasswordMatchesReferenceForShiftJisAndWrappingSeeds)
+TEST_P(PasswordTransform, MatchesReferenceForShiftJisAndWrappingSeeds)
 {
     const char* passwords[] = { "パスワード", "ｱ", "a=b", "x", "表ソ能", "abcdefghijklmnopqrstuvwxyz012345" };
     for (const char* p : passwords) {
@@ -115,14 +138,14 @@ TEST(Transform, PasswordMatchesReferenceForShiftJisAndWrappingSeeds)
     }
 }
 
-TEST(Transform, KeyStreamDoesNotDependOnChunking)
+TEST_P(PasswordTransform, KeyStreamDoesNotDependOnChunking)
 {
     std::string pass = "chunk";
     Bytes data = RandomBytes(100000, 5);
     Bytes whole = Xor(pass, data);
-    // Pieces that end inside, on and just past the 64-byte groups of the
-    // fast path, and pieces shorter than a group.
-    for (unsigned piece : { 1u, 7u, 63u, 64u, 65u, 4096u, 65537u }) {
+    // Pieces that end inside, on and just past the 16-, 32- and 64-byte
+    // blocks of the vector paths, and pieces shorter than a block.
+    for (unsigned piece : { 1u, 7u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 4096u, 65537u }) {
         Bytes b = data;
         SeedPasswordRandom(PasswordSeed((const unsigned char*)pass.data(), (unsigned)pass.size()));
         for (size_t at = 0; at < b.size(); at += piece) {
@@ -263,13 +286,11 @@ std::vector<int> NextResults(ReferenceGenerator g, int n)
     return r;
 }
 
-// XORs the window with the reference generator from `seed`; returns the
+// XORs the window with the reference key stream from `seed`; returns the
 // generator as the call leaves it.
 ReferenceGenerator DefinedXor(const Bytes& password, unsigned seed, unsigned char* b, unsigned n)
 {
-    ReferenceGenerator g = { seed };
-    for (unsigned i = 0; i < n; ++i)
-        b[i] ^= password[(unsigned)g.Next() % password.size()];
+    ReferenceGenerator g = { ReferenceKeyStream(seed, password.data(), password.size(), b, n) };
     return g;
 }
 
@@ -281,11 +302,17 @@ Bytes PasswordOfLength(size_t length, unsigned seed)
     return p;
 }
 
-TEST(FastKernels, PasswordXorMatchesDefinitionAndLeavesGeneratorInStep)
+class PasswordKernels : public XorPaths {};
+INSTANTIATE_FOR_EVERY_XOR_PATH(PasswordKernels);
+
+TEST_P(PasswordKernels, MatchDefinitionAndLeaveGeneratorInStep)
 {
     const std::vector<unsigned> lengths = WindowLengths();
-    const Bytes password = PasswordOfLength(10, 4);
+    // 10 bytes fit one pshufb register of the lane paths, 27 need two.
+    const Bytes shortPassword = PasswordOfLength(10, 4);
+    const Bytes longPassword = PasswordOfLength(27, 5);
     for (unsigned offset = 0; offset < 64; ++offset) {
+        const Bytes& password = offset % 2 == 0 ? shortPassword : longPassword;
         for (unsigned length : lengths) {
             unsigned seed = offset * 2654435761u ^ length;
             Placement actual(offset, length, offset + 31u * length);
@@ -301,14 +328,20 @@ TEST(FastKernels, PasswordXorMatchesDefinitionAndLeavesGeneratorInStep)
     }
 }
 
-TEST(FastKernels, PasswordXorForEveryKindOfPasswordLength)
+TEST_P(PasswordKernels, EveryKindOfPasswordLength)
 {
-    // Lengths that divide 32768 and those that do not, one byte, the table
-    // size and passwords longer than every generator result.
-    const unsigned passwordLengths[] = { 1, 2, 3, 7, 10, 16, 255, 256, 4096, 32767, 32768, 32769, 40000 };
+    // Every length the lane paths take (1 to 32: powers of two and the rest,
+    // one and two pshufb registers), the first they do not, lengths that
+    // divide 32768 and those that do not, the table size and passwords
+    // longer than every generator result.
+    std::vector<unsigned> passwordLengths;
+    for (unsigned L = 1; L <= 33; ++L)
+        passwordLengths.push_back(L);
+    for (unsigned L : { 255u, 256u, 4096u, 32767u, 32768u, 32769u, 40000u })
+        passwordLengths.push_back(L);
     for (unsigned L : passwordLengths) {
         Bytes password = PasswordOfLength(L, L);
-        for (unsigned length : { 1u, 63u, 64u, 1000u, ChunkSize }) {
+        for (unsigned length : { 1u, 31u, 63u, 64u, 1000u, ChunkSize }) {
             unsigned seed = PasswordSeed(password.data(), L);
             Bytes data = RandomBytes(length, L + length);
             Bytes expected = data;
@@ -321,7 +354,43 @@ TEST(FastKernels, PasswordXorForEveryKindOfPasswordLength)
     }
 }
 
-TEST(FastKernels, PasswordXorFollowsEveryChangeOfPassword)
+TEST_P(PasswordKernels, RandomPasswordsLengthsAndChunkingsMatchReference)
+{
+    // Passwords of 1 to 32 random bytes (first bytes of 0x80 and above give
+    // seeds below the length), data of random lengths, cut into pieces of
+    // random sizes: every piece continues the key stream of the one before.
+    unsigned x = 20261207u;
+    auto next = [&x]() {
+        x = x * 1664525u + 1013904223u;
+        return x >> 8;
+    };
+    for (int round = 0; round < 48; ++round) {
+        std::string pass(1 + next() % 32, ' ');
+        for (char& c : pass)
+            c = (char)(1 + next() % 255);
+        size_t n = round % 3 == 0 ? next() % 300 : next() % (2 * ChunkSize);
+        unsigned longestPiece = round % 2 == 0 ? 100 : 3 * ChunkSize / 2;
+        Bytes data = RandomBytes(n, (unsigned)round);
+        Bytes expected = ReferencePassword(pass, data);
+
+        unsigned seed = PasswordSeed((const unsigned char*)pass.data(), (unsigned)pass.size());
+        SeedPasswordRandom(seed);
+        std::string pieces;
+        for (size_t at = 0; at < n;) {
+            unsigned piece = (unsigned)std::min<size_t>(1 + next() % longestPiece, n - at);
+            XorPasswordBytes((const unsigned char*)pass.data(), (unsigned)pass.size(), &data[at], piece);
+            pieces += " " + std::to_string(piece);
+            at += piece;
+        }
+        ReferenceGenerator g = { seed };
+        for (size_t i = 0; i < n; ++i)
+            g.Next();
+        ASSERT_TRUE(data == expected) << "password length " << pass.size() << ", pieces" << pieces;
+        ASSERT_EQ(NextResults(3), NextResults(g, 3)) << "password length " << pass.size();
+    }
+}
+
+TEST_P(PasswordKernels, FollowEveryChangeOfPassword)
 {
     // The key table is kept between calls: each row must still get its own
     // key bytes, whatever the password of the call before was.
@@ -362,7 +431,7 @@ TEST(FastKernels, PasswordXorFollowsEveryChangeOfPassword)
     EXPECT_TRUE(again == expected);
 }
 
-TEST(FastKernels, EmptyPasswordLeavesDataAndStillMovesGenerator)
+TEST_P(PasswordKernels, EmptyPasswordLeavesDataAndStillMovesGenerator)
 {
     for (unsigned length : { 0u, 1u, 64u, 65537u }) {
         Bytes data = RandomBytes(length, 3);
@@ -375,6 +444,16 @@ TEST(FastKernels, EmptyPasswordLeavesDataAndStillMovesGenerator)
         EXPECT_TRUE(data == before) << length;
         EXPECT_EQ(NextResults(3), NextResults(g, 3)) << length;
     }
+}
+
+TEST(PasswordPaths, ProgramTakesFastestPathThisProcessorRuns)
+{
+    XorPath best = CpuHasAvx2() ? XorPathAvx2 : CpuHasSsse3() ? XorPathSsse3 : XorPathSse2;
+    EXPECT_EQ(XorPathFor(1), best);
+    EXPECT_EQ(XorPathFor(32), best);
+    EXPECT_EQ(XorPathFor(33), XorPathSse2);  // longer than two registers: the key table
+    EXPECT_EQ(SetXorPath((XorPath)99), 0);
+    EXPECT_EQ(XorPathFor(10), best);
 }
 
 }  // namespace
