@@ -163,6 +163,45 @@ TEST_F(BatchTest, DoNotOverwriteWithoutTheCheckBoxAsksAgainForTheNextRow)
     EXPECT_EQ(ItemDefaults.DefPolicy, 0u);  // an answer never changes the default
 }
 
+TEST_F(BatchTest, OverwriteQuestionComesWithItsRowInTheProgressDialog)
+{
+    // Every output exists (in place); each question is answered
+    // "上書きする", so the rows before it have been converted.
+    struct {
+        std::string label;
+        std::string type;  // what "タイプ：" shows while the row is asked about
+    } rows[] = {
+        { "ビット反転", "ビット反転" },
+        { "パスワード=秘密pw", "パスワード" },  // never the password
+        { "リバース", "リバース" },
+        { "(not convert)", "(not convert)" },
+        { "ビット反転 ", "(not convert)" },  // a label the conversion does not know
+    };
+    Bytes data = RandomBytes(100, 15);
+    std::vector<std::string> files, types, expectedFiles, expectedTypes;
+    std::vector<int> bars;
+    DialogDriver driver;
+    for (auto& row : rows) {
+        expectedFiles.push_back(AddSource("f" + std::to_string(expectedFiles.size()), data));
+        SetLabel(RowCount() - 1, row.label);
+        expectedTypes.push_back(row.type);
+        driver.Then(IDC_OVER_YES, [&](HWND d) {
+            HWND progress = GetWindow(d, GW_OWNER);
+            files.push_back(ItemText(progress, IDC_PROG_FILE));
+            types.push_back(ItemText(progress, IDC_PROG_TYPE));
+            bars.push_back((int)SendDlgItemMessageA(progress, IDC_PROG_BAR, PBM_GETPOS, 0, 0));
+            CheckRadioButton(d, IDC_OVER_YES, IDC_OVER_NO, IDC_OVER_YES);
+            PostClick(d, IDOK);
+        });
+    }
+    StartBatch(MainWindow, 1);
+    EXPECT_EQ(driver.Done(), 5);
+    EXPECT_EQ(files, expectedFiles);
+    EXPECT_EQ(types, expectedTypes);
+    EXPECT_EQ(bars, std::vector<int>(5, 0));  // not the last row's 100
+    EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ expectedFiles[3], expectedFiles[4] }));
+}
+
 TEST_F(BatchTest, SameSettingFromNowOnAnswersTheRestOfTheBatch)
 {
     Bytes data = RandomBytes(100, 6);
