@@ -783,10 +783,11 @@ TEST_F(ItemSettings, PasswordEditHolds32BytesAndOkKeepsWhatItShows)
             });
             EXPECT_EQ(result, IDOK);
             EXPECT_EQ(shown, entry.kept);
-            if (row < 0)
+            if (row < 0) {
                 EXPECT_EQ(ItemDefaults.DefPass, entry.kept);
-            else
+            } else {
                 EXPECT_EQ(Column(0, 2), "パスワード=" + entry.kept);
+            }
         }
     }
 }
