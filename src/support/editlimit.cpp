@@ -276,7 +276,12 @@ int LimitEditBytes(HWND edit, int maxBytes)
         WNDPROC previous = (WNDPROC)GetWindowLongPtrW(edit, GWLP_WNDPROC);
         if (previous == NULL || !SetPropA(edit, ProcProp, (HANDLE)previous))
             return 0;
-        SetWindowLongPtrW(edit, GWLP_WNDPROC, (LONG_PTR)LimitedEditProc);
+        SetLastError(ERROR_SUCCESS);
+        if (SetWindowLongPtrW(edit, GWLP_WNDPROC, (LONG_PTR)LimitedEditProc) == 0
+            && GetLastError() != ERROR_SUCCESS) {
+            RemovePropA(edit, ProcProp);
+            return 0;
+        }
     }
     SetPropA(edit, BytesProp, (HANDLE)(INT_PTR)maxBytes);
     // Never more characters than bytes: the edit's own limit stops the
