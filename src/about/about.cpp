@@ -97,6 +97,25 @@ static INT_PTR InitAboutBox(HWND dialog)
     return TRUE;
 }
 
+// Slides the box out and ends it. The owner is enabled before the box
+// hides: hiding the active box while its owner is still disabled (the modal
+// loop enables it only in EndDialog) would hand the activation to some
+// other window, and the keyboard would not come back to the owner. Should
+// the system still have activated another one, the owner is made the
+// active window once the box is gone.
+static void CloseAboutBox(HWND dialog)
+{
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    int wasActive = GetActiveWindow() == dialog;
+    if (owner != NULL)
+        EnableWindow(owner, TRUE);
+    if (AboutAnimTime != 0)
+        AnimateWindowIfAvailable(dialog, AboutAnimTime, AboutCloseFlags);
+    EndDialog(dialog, 1);
+    if (owner != NULL && wasActive && GetActiveWindow() != owner)
+        SetForegroundWindow(owner);
+}
+
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The first message is WM_SETFONT, not WM_INITDIALOG: make the link on
@@ -111,9 +130,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_INITDIALOG:
         return InitAboutBox(dialog);
     case WM_CLOSE:
-        if (AboutAnimTime != 0)
-            AnimateWindowIfAvailable(dialog, AboutAnimTime, AboutCloseFlags);
-        EndDialog(dialog, 1);
+        CloseAboutBox(dialog);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

@@ -86,8 +86,12 @@ int HyperLink::Attach(HWND control, int underline)
 
     if (control_ != NULL) {
         // A new showing of the same link: it keeps its address, font, colours
-        // and state, so a link opened before is still drawn as visited.
+        // and visited state, so a link opened before is still drawn as
+        // visited. The pointer is over no new control yet (nor does its
+        // parent hold the capture), whatever it was over when the last
+        // showing closed.
         control_ = control;
+        hover_ = 0;
         SendMessageA(control_, WM_SETFONT, (WPARAM)font_, TRUE);
         SetTextAndFit(text_);
         return 1;

@@ -28,8 +28,8 @@ public:
     // takes the control's text as its address, an underlined (underline
     // nonzero) copy of its font, the default colours and the hand cursor.
     // Attached already, it moves to the new control and gives it the font
-    // and the address it has, keeping its colours and its visited and hover
-    // state. -3 for a null control, else 1.
+    // and the address it has, keeping its colours and its visited state; it
+    // starts there not hovered. -3 for a null control, else 1.
     int Attach(HWND control, int underline);
 
     // Shows text in the control and sizes the control to it, keeping its

@@ -17,12 +17,40 @@ const char LogFileName[] = "Mirtavolen.log";
 
 namespace {
 
+// What the progress dialog shows as the type of a row: the word of the
+// file procedures ("パスワード" alone, never the password), and for a row
+// that is not convertible the label of that class, "(not convert)".
+const char* TypeWord(const char* typeLabel)
+{
+    switch (ClassifyTypeLabel(typeLabel, NULL)) {
+    case ConvInvert:
+        return LabelInvert;
+    case ConvReverse:
+        return LabelReverse;
+    case ConvPassword:
+        return LabelPassword;
+    default:
+        return LabelNone;
+    }
+}
+
+// The progress dialog names the row's file and type, as the file procedure
+// does when it starts, so that a question about the row's output is not
+// read against the row before (or against nothing, on the first row).
+void ShowRowInProgress(HWND progressDlg, const JobRow& job)
+{
+    SetDlgItemTextA(progressDlg, IDC_PROG_FILE, job.SrcFile);
+    SetDlgItemTextA(progressDlg, IDC_PROG_TYPE, TypeWord(job.TypeLabel));
+    SendDlgItemMessageA(progressDlg, IDC_PROG_BAR, PBM_SETPOS, 0, 0);
+}
+
 // Whether an existing output may be replaced: 1 go on, 0 pass over,
 // -1 the question was cancelled.
-int DecideOverwrite(HWND progressDlg)
+int DecideOverwrite(HWND progressDlg, const JobRow& job)
 {
     if (PolicySkipsQuestion(BatchPolicy))
         return PolicyOverwrites(BatchPolicy) ? 1 : 0;
+    ShowRowInProgress(progressDlg, job);
     INT_PTR answer = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OVERWRITE), progressDlg,
                                      OverwriteDlgProc, 0);
     if (answer == IDCANCEL)
@@ -57,9 +85,12 @@ int ConvertRow(HWND list, int row, HWND progressDlg)
     JobRow job;
     ReadJobColumn(list, row, ColSrcFile, job.SrcFile, sizeof job.SrcFile);
     ReadJobColumn(list, row, ColDestFile, job.DestFile, sizeof job.DestFile);
+    // The list cannot change during the batch: the label read now is the
+    // one the conversion uses.
+    ReadJobColumn(list, row, ColTypeLabel, job.TypeLabel, sizeof job.TypeLabel);
 
     if (PathExists(job.DestFile)) {
-        int decision = DecideOverwrite(progressDlg);
+        int decision = DecideOverwrite(progressDlg, job);
         if (decision < 0) {
             CancelFlag = 1;
             return 0;
@@ -77,7 +108,6 @@ int ConvertRow(HWND list, int row, HWND progressDlg)
     GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_FORCE24HOURFORMAT, NULL, "HH:mm:ss", time,
                    sizeof time);
 
-    ReadJobColumn(list, row, ColTypeLabel, job.TypeLabel, sizeof job.TypeLabel);
     const char* password = NULL;
     const char* typeText = job.TypeLabel;
     int converted = 0;

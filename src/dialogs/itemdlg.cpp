@@ -8,6 +8,7 @@
 #include "joblist/jobrow.h"
 #include "joblist/listview.h"
 #include "res/resource.h"
+#include "support/editlimit.h"
 #include "support/paths.h"
 #include "support/placement.h"
 #include "support/settings.h"
@@ -17,7 +18,8 @@ int CurrentRowIndex = -1;
 
 namespace {
 
-// Longest password the edit accepts from the keyboard.
+// Longest password in bytes: the most the password edit holds, however it
+// is filled, so the password the edit shows is the one OK uses.
 const int PasswordLimit = 32;
 
 // Controls that only make sense for rows; defaults mode hides them.
@@ -64,17 +66,15 @@ int ReadFittingText(HWND dialog, int id, char* buffer, int size)
     return got;
 }
 
-// The password edit's text, cut after its last whole character within
-// maxBytes (out has maxBytes + 1 bytes). The edit's 32-byte limit binds
-// only the keyboard, so the read is bounded as well; a character that the
-// read splits lies beyond anything kept.
-void ReadPassword(HWND dialog, char* out, size_t maxBytes)
+// The password as the edit shows it (out has PasswordLimit + 1 bytes). The
+// edit holds no more than PasswordLimit bytes; the cut only bounds the read.
+void ReadPassword(HWND dialog, char* out)
 {
     char text[MAX_PATH];
     text[0] = '\0';
     if (GetDlgItemTextA(dialog, IDC_ITEM_PASSEDIT, text, sizeof text) <= 0)
         text[0] = '\0';
-    CopyTextCut(out, maxBytes < sizeof text - 2 ? maxBytes : sizeof text - 2, text);
+    CopyTextCut(out, PasswordLimit, text);
 }
 
 int PasswordEmpty(HWND dialog)
@@ -206,11 +206,12 @@ int InitRowMode(HWND dialog)
 
 int InitItemSettings(HWND dialog)
 {
+    // Set before filling: a longer password from a row or the defaults
+    // shows its first 32 bytes, which are what OK then keeps.
+    LimitEditBytes(GetDlgItem(dialog, IDC_ITEM_PASSEDIT), PasswordLimit);
     int filled = InDefaultsMode() ? InitDefaultsMode(dialog) : InitRowMode(dialog);
     if (!filled)
         return 0;
-    // Set after filling: a longer password put there above stays whole.
-    SendDlgItemMessageA(dialog, IDC_ITEM_PASSEDIT, EM_LIMITTEXT, PasswordLimit, 0);
     CenterWindowInWorkArea(dialog, GetWindow(dialog, GW_OWNER));
     UpdateOkButton(dialog);
     return 1;
@@ -227,7 +228,7 @@ int ApplyToDefaults(HWND dialog)
     int type = CheckedType(dialog);
     ItemDefaults.DefType = type;
     if (type == ConvPassword)
-        ReadPassword(dialog, ItemDefaults.DefPass, sizeof ItemDefaults.DefPass - 1);
+        ReadPassword(dialog, ItemDefaults.DefPass);
     return 1;
 }
 
@@ -244,7 +245,7 @@ int ApplyToRows(HWND dialog)
         return 0;
 
     char password[LabelSize];
-    ReadPassword(dialog, password, sizeof password - 1);
+    ReadPassword(dialog, password);
     char label[LabelSize];
     ComposeTypeLabel(CheckedType(dialog), password, label, sizeof label);
 

@@ -5,6 +5,7 @@
 #include "app/mainwnd.h"
 #include "convert/batch.h"
 #include "res/resource.h"
+#include "support/editlimit.h"
 #include "support/placement.h"
 #include "support/settings.h"
 #include "support/text.h"
@@ -26,7 +27,9 @@ static void UpdatePasswordOk(HWND dialog)
 static void InitPasswordDialog(HWND dialog)
 {
     EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
-    SendDlgItemMessageA(dialog, IDC_PASS_EDIT, EM_LIMITTEXT, 32, 0);
+    // 32 bytes, not characters: the edit shows exactly the password that OK
+    // takes, as the item settings' password edit does.
+    LimitEditBytes(GetDlgItem(dialog, IDC_PASS_EDIT), (int)PasswordMaxBytes);
     // A row's password can be longer than the prompt holds (from a hand-
     // edited default); it is cut after the last whole character that fits.
     if (PasswordPrefill)
@@ -40,8 +43,7 @@ static void InitPasswordDialog(HWND dialog)
 
 static void ConfirmPassword(HWND dialog)
 {
-    // The edit counts its limit in characters; the password is kept to 32
-    // bytes, never split inside a double-byte character.
+    // The edit holds at most 32 bytes; the cut only bounds the read.
     char typed[MAX_PATH];
     GetDlgItemTextA(dialog, IDC_PASS_EDIT, typed, sizeof typed);
     CopyTextCut(PasswordPromptText, PasswordMaxBytes, typed);

@@ -66,14 +66,6 @@ SIZE ExtentInControlFont(HWND control, const std::string& text)
     return size;
 }
 
-POINT CentreOf(HWND window)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    POINT p = { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
-    return p;
-}
-
 RECT ToolRect(HWND tooltip, HWND control, std::string* text)
 {
     char buffer[256] = "";

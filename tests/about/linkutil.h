@@ -44,7 +44,6 @@ COLORREF TextColourSetBy(const std::function<HBRUSH(HDC)>& answer);
 // The control's window rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 SIZE ExtentInControlFont(HWND control, const std::string& text);
-POINT CentreOf(HWND window);
 
 // The rectangle and text of the tool that tooltip holds for control.
 RECT ToolRect(HWND tooltip, HWND control, std::string* text);

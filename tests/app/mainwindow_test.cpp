@@ -379,4 +379,56 @@ TEST_F(MainWindowTest, VersionCommandOpensTheAboutBoxOverTheMainWindow)
     EXPECT_EQ(version, "Mirtavolen Version 2.00");
 }
 
+TEST_F(MainWindowTest, ClosingTheAboutBoxGivesTheKeyboardBackToTheMainWindow)
+{
+    std::string dir = TestDir();
+    for (int i = 0; i < 2; ++i) {
+        std::string path = dir + "\\f" + std::to_string(i) + ".txt";
+        ASSERT_TRUE(WriteText(path, "data"));
+        ASSERT_EQ(AddJobRow(JobListView, path.c_str(), -1), 1);
+    }
+    HACCEL shortcuts = LoadAcceleratorsA(AppInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    ASSERT_NE(shortcuts, (HACCEL)NULL);
+
+    // Real input: the click and the keys go to whatever window the system
+    // gives them to.
+    struct {
+        const char* how;
+        std::function<void(HWND)> close;
+    } cases[] = {
+        { "click", [](HWND d) { ClickAt(CentreOf(GetDlgItem(d, IDC_ABOUT_VERSION))); } },
+        { "Enter", [](HWND) { TypeKey(VK_RETURN); } },
+        { "Esc", [](HWND) { TypeKey(VK_ESCAPE); } },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        Select({});
+        SetForegroundWindow(MainWindow);
+        {
+            DialogDriver driver;
+            driver.Then(IDC_ABOUT_LINK, c.close);
+            SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(IDM_HELP_ABOUT, 0), 0);
+            EXPECT_EQ(driver.Done(), 1);
+        }
+        EXPECT_EQ(GetActiveWindow(), MainWindow);
+        EXPECT_EQ(GetForegroundWindow(), MainWindow);
+        EXPECT_EQ(GetFocus(), JobListView);
+
+        // Ctrl+A reaches the program's shortcuts, as in its message loop.
+        TypeKey('A', VK_CONTROL);
+        DWORD deadline = GetTickCount() + 3000;
+        while (SelectedRows().size() < 2 && (LONG)(GetTickCount() - deadline) < 0) {
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+                if (!TranslateAcceleratorA(MainWindow, shortcuts, &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+            }
+            Sleep(10);
+        }
+        EXPECT_EQ(SelectedRows(), (std::vector<int>{ 0, 1 }));
+    }
+}
+
 }  // namespace

@@ -265,6 +265,120 @@ void PostDropFiles(HWND window, const std::vector<std::string>& names)
     ASSERT_TRUE(PostMessageA(window, WM_DROPFILES, (WPARAM)block, 0));
 }
 
+void ClickAt(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+    INPUT input[2];
+    ZeroMemory(input, sizeof input);
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+void TypeKey(WORD key, WORD modifier)
+{
+    INPUT input[4];
+    ZeroMemory(input, sizeof input);
+    UINT n = 0;
+    WORD keys[4] = { modifier, key, key, modifier };
+    for (int i = 0; i < 4; ++i) {
+        if (keys[i] == 0)
+            continue;
+        input[n].type = INPUT_KEYBOARD;
+        input[n].ki.wVk = keys[i];
+        input[n].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+        ++n;
+    }
+    SendInput(n, input, sizeof(INPUT));
+}
+
+POINT CentreOf(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    POINT p = { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
+    return p;
+}
+
+static std::string Times(const std::string& part, int count)
+{
+    std::string s;
+    for (int i = 0; i < count; ++i)
+        s += part;
+    return s;
+}
+
+const std::vector<PasswordEntry>& PasswordEntries()
+{
+    typedef PasswordEntry E;
+    const std::string kanji = "表";  // two bytes, the second 0x5C
+    static const std::vector<PasswordEntry> entries = {
+        { "20 kanji typed", "", -1, E::Typed, Times(kanji, 20), Times(kanji, 16) },
+        { "31 bytes, then a kanji and a letter typed", std::string(31, 'b'), -1, E::Typed,
+          "ソz", std::string(31, 'b') + "z" },
+        { "33 letters typed", "", -1, E::Typed, std::string(33, 'a'), std::string(32, 'a') },
+        { "40 letters pasted", "", -1, E::Pasted, std::string(40, 'p'), std::string(32, 'p') },
+        { "20 kanji pasted", "", -1, E::Pasted, Times(kanji, 20), Times(kanji, 16) },
+        { "40 bytes from an odd start pasted", "", -1, E::Pasted, "a" + Times(kanji, 19) + "b",
+          "a" + Times(kanji, 15) },
+        { "kanji typed into the middle", "a" + std::string(29, 'c'), 1, E::Typed,
+          Times(kanji, 2), "a" + kanji + std::string(29, 'c') },
+        { "kanji pasted into the middle", "ab" + std::string(28, 'c'), 1, E::Pasted,
+          Times(kanji, 3), "a" + kanji + "b" + std::string(28, 'c') },
+        { "pasted onto a full edit", Times(kanji, 16), -1, E::Pasted, "x", Times(kanji, 16) },
+        { "20 kanji set as the whole text", "", -1, E::SetWhole, Times(kanji, 20),
+          Times(kanji, 16) },
+        { "32 letters typed", "", -1, E::Typed, std::string(32, 'q'), std::string(32, 'q') },
+    };
+    return entries;
+}
+
+// Puts text on the clipboard as code page 932 text, owned by owner.
+static bool PutOnClipboard(HWND owner, const std::string& text)
+{
+    if (!OpenClipboard(owner))
+        return false;
+    bool done = false;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (EmptyClipboard() && block != NULL) {
+        memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        done = SetClipboardData(CF_TEXT, block) != NULL;
+    }
+    if (!done && block != NULL)
+        GlobalFree(block);
+    CloseClipboard();
+    return done;
+}
+
+void EnterPassword(HWND edit, const PasswordEntry& entry)
+{
+    ASSERT_TRUE(SetWindowTextA(edit, entry.before.c_str()));
+    SetFocus(edit);
+    DWORD caret = entry.caret < 0 ? 0x7FFFFFFE : (DWORD)entry.caret;  // past the end: the end
+    SendMessageA(edit, EM_SETSEL, caret, caret);
+    switch (entry.way) {
+    case PasswordEntry::Typed: {
+        // As the keyboard and input methods deliver it: one character (in
+        // UTF-16) after the other.
+        int n = MultiByteToWideChar(932, 0, entry.input.c_str(), -1, NULL, 0);
+        std::wstring wide(n > 0 ? n : 1, L'\0');
+        MultiByteToWideChar(932, 0, entry.input.c_str(), -1, &wide[0], n);
+        for (int i = 0; i + 1 < n; ++i)
+            SendMessageW(edit, WM_CHAR, wide[i], 1);
+        break;
+    }
+    case PasswordEntry::Pasted:
+        ASSERT_TRUE(PutOnClipboard(GetParent(edit), entry.input));
+        SendMessageA(edit, WM_PASTE, 0, 0);
+        break;
+    case PasswordEntry::SetWhole:
+        SetWindowTextA(edit, entry.input.c_str());
+        break;
+    }
+}
+
 void PostClick(HWND dialog, int id)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));

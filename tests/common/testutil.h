@@ -113,6 +113,32 @@ private:
 // the thread's messages are dispatched.
 void PostDropFiles(HWND window, const std::vector<std::string>& names);
 
+// Real input, as the user gives it, through the system's input queue: it
+// reaches whichever window is under the pointer or has the keyboard.
+void ClickAt(POINT screen);
+// key pressed and let go, with modifier (VK_CONTROL, ...) held if not 0.
+void TypeKey(WORD key, WORD modifier = 0);
+// The centre of a window's rectangle, on the screen.
+POINT CentreOf(HWND window);
+
+// One way of entering a password into a password edit, and what an edit
+// that holds at most 32 bytes of code page 932 keeps of it. The dialogs
+// that take a password all run these rows, so one typed password makes one
+// key whichever dialog it was typed in.
+struct PasswordEntry {
+    enum Way { Typed, Pasted, SetWhole };
+    const char* what;
+    std::string before;  // already in the edit; ASCII up to the caret
+    int caret;           // where the entry goes; -1: at the end
+    Way way;             // typed a character at a time (keyboard, input
+                         // method), pasted at once, or set as the whole text
+    std::string input;
+    std::string kept;    // what the edit shows afterwards
+};
+const std::vector<PasswordEntry>& PasswordEntries();
+// Puts entry.before into edit and enters entry.input there as entry.way says.
+void EnterPassword(HWND edit, const PasswordEntry& entry);
+
 // Posts a click to a dialog button (runs once the dialog's loop picks it up).
 void PostClick(HWND dialog, int id);
 void SetCheck(HWND dialog, int id, bool checked);

@@ -164,6 +164,45 @@ TEST_F(BatchTest, DoNotOverwriteWithoutTheCheckBoxAsksAgainForTheNextRow)
     EXPECT_EQ(ItemDefaults.DefPolicy, 0u);  // an answer never changes the default
 }
 
+TEST_F(BatchTest, OverwriteQuestionComesWithItsRowInTheProgressDialog)
+{
+    // Every output exists (in place); each question is answered
+    // "上書きする", so the rows before it have been converted.
+    struct {
+        std::string label;
+        std::string type;  // what "タイプ：" shows while the row is asked about
+    } rows[] = {
+        { "ビット反転", "ビット反転" },
+        { "パスワード=秘密pw", "パスワード" },  // never the password
+        { "リバース", "リバース" },
+        { "(not convert)", "(not convert)" },
+        { "ビット反転 ", "(not convert)" },  // a label the conversion does not know
+    };
+    Bytes data = RandomBytes(100, 15);
+    std::vector<std::string> files, types, expectedFiles, expectedTypes;
+    std::vector<int> bars;
+    DialogDriver driver;
+    for (auto& row : rows) {
+        expectedFiles.push_back(AddSource("f" + std::to_string(expectedFiles.size()), data));
+        SetLabel(RowCount() - 1, row.label);
+        expectedTypes.push_back(row.type);
+        driver.Then(IDC_OVER_YES, [&](HWND d) {
+            HWND progress = GetWindow(d, GW_OWNER);
+            files.push_back(ItemText(progress, IDC_PROG_FILE));
+            types.push_back(ItemText(progress, IDC_PROG_TYPE));
+            bars.push_back((int)SendDlgItemMessageA(progress, IDC_PROG_BAR, PBM_GETPOS, 0, 0));
+            CheckRadioButton(d, IDC_OVER_YES, IDC_OVER_NO, IDC_OVER_YES);
+            PostClick(d, IDOK);
+        });
+    }
+    StartBatch(MainWindow, 1);
+    EXPECT_EQ(driver.Done(), 5);
+    EXPECT_EQ(files, expectedFiles);
+    EXPECT_EQ(types, expectedTypes);
+    EXPECT_EQ(bars, std::vector<int>(5, 0));  // not the last row's 100
+    EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ expectedFiles[3], expectedFiles[4] }));
+}
+
 TEST_F(BatchTest, SameSettingFromNowOnAnswersTheRestOfTheBatch)
 {
     Bytes data = RandomBytes(100, 6);
@@ -281,13 +320,24 @@ TEST_F(BatchTest, StopClickedDuringTheSecondOfThreeFiles)
     EXPECT_NE(entries[1].find("Failed!"), std::string::npos);
 }
 
-TEST_F(BatchTest, EscapeDoesNotReachTheStopButtonDuringABatch)
+// The key that KeysAtTheStopButton presses on the stop button.
+WPARAM StopKey;
+
+TEST_F(BatchTest, KeysAtTheStopButtonDuringABatch)
 {
+    // The drains do not do the dialog manager's keyboard handling: Escape
+    // does not reach the stop button, while the button itself, which has
+    // the focus, takes Space as a click.
+    struct {
+        const char* key;
+        WPARAM vk;
+        bool stops;
+    } cases[] = {
+        { "Escape", VK_ESCAPE, false },
+        { "Space", VK_SPACE, true },
+    };
     Bytes big = RandomBytes(3 * ChunkSize, 11);
     std::string a = AddSource("a", big);
-    lstrcpyA(ItemDefaults.DefDir, (dir_ + "\\out").c_str());
-    RemoveTree(dir_ + "\\out");
-    SetDest(0, dir_ + "\\out\\a");
     struct Local {
         static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp)
         {
@@ -295,17 +345,31 @@ TEST_F(BatchTest, EscapeDoesNotReachTheStopButtonDuringABatch)
             if (code == HC_ACTION && m->message == WM_SETTEXT
                 && GetDlgCtrlID(m->hwnd) == IDC_PROG_FILE) {
                 HWND stop = GetDlgItem(GetParent(m->hwnd), IDCANCEL);
-                PostMessageA(stop, WM_KEYDOWN, VK_ESCAPE, 0);
-                PostMessageA(stop, WM_KEYUP, VK_ESCAPE, 0);
+                PostMessageA(stop, WM_KEYDOWN, StopKey, 0);
+                PostMessageA(stop, WM_KEYUP, StopKey, 0);
             }
             return CallNextHookEx(NULL, code, wp, lp);
         }
     };
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Local::Hook, NULL, GetCurrentThreadId());
-    StartBatch(MainWindow, 1);
-    UnhookWindowsHookEx(hook);
-    EXPECT_EQ(RowCount(), 0);
-    EXPECT_EQ(ReadBytes(dir_ + "\\out\\a"), Inverted(big));
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        RemoveTree(dir_ + "\\out");
+        if (RowCount() == 0) {
+            ASSERT_EQ(AddJobRow(JobListView, a.c_str(), -1), 1);
+        }
+        SetDest(0, dir_ + "\\out\\a");
+        StopKey = c.vk;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Local::Hook, NULL, GetCurrentThreadId());
+        StartBatch(MainWindow, 1);
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(RowCount(), c.stops ? 1 : 0);
+        EXPECT_EQ(CancelFlag, c.stops ? 1 : 0);
+        if (c.stops) {
+            EXPECT_FALSE(FileExists(dir_ + "\\out\\a"));  // the partial output is deleted
+        } else {
+            EXPECT_EQ(ReadBytes(dir_ + "\\out\\a"), Inverted(big));
+        }
+    }
 }
 
 TEST_F(BatchTest, PasswordRowWithoutPasswordFailsWithItsLabelLogged)

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "dialogs/itemdlg.h"
 #include "joblist/listview.h"
 #include "res/resource.h"
+#include "screenshot.h"
 #include "support/settings.h"
 #include "testutil.h"
 
@@ -233,7 +235,8 @@ TEST_F(ItemSettings, TemplateControlsInTabOrder)
     const DWORD Box = WS_BORDER | ES_AUTOHSCROLL | Tab;
     const Control controls[] = {
         { 2020, "Static", "対象ファイル：", SS_LEFT, 0, Tab, { 5, 10, 42, 8 } },
-        { 2022, "Static", nullptr, SS_LEFT, SS_NOPREFIX, Tab, { 61, 10, 153, 8 } },
+        { 2022, "Static", nullptr, SS_LEFT, SS_NOPREFIX | SS_PATHELLIPSIS, Tab | SS_ENDELLIPSIS,
+          { 61, 10, 153, 8 } },
         { -1, "Static", "出力ディレクトリ：", SS_LEFT, 0, Tab, { 5, 24, 55, 8 } },
         { 2024, "Edit", nullptr, ES_LEFT, Box, 0, { 61, 22, 135, 12 } },
         { 2025, "Button", "...", BS_PUSHBUTTON, Tab, 0, { 199, 22, 14, 12 } },
@@ -459,7 +462,7 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
         std::string password;
         bool ok;
     };
-    const std::string cutPassword = "a" + Repeat("表", 25);  // the list reads 63 bytes
+    const std::string longPassword = "a" + Repeat("表", 25);  // the list reads 63 bytes
     const Case cases[] = {
         { "ビット反転", IDC_ITEM_INVERT, "", true },
         { "リバース", IDC_ITEM_REVERSE, "", true },
@@ -471,7 +474,8 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
         { "ビット反転 ", IDC_ITEM_NONE, "", true },
         { "anything", IDC_ITEM_NONE, "", true },
         { "", IDC_ITEM_NONE, "", true },
-        { "パスワード=" + cutPassword + "表", IDC_ITEM_PASSWORD, cutPassword, true },
+        // The edit shows the first 32 bytes: what OK would keep.
+        { "パスワード=" + longPassword + "表", IDC_ITEM_PASSWORD, "a" + Repeat("表", 15), true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -761,33 +765,110 @@ TEST_F(ItemSettings, NoDestFileLongerThan259Bytes)
     });
 }
 
-TEST_F(ItemSettings, LongPasswordIsShownWholeAndCutAtACharacter)
+TEST_F(ItemSettings, PasswordEditHolds32BytesAndOkKeepsWhatItShows)
 {
-    const std::string forty = Repeat("0123456789", 4);
-    const std::string placed = "a" + Repeat("表", 40);  // 81 bytes, odd start
+    // The edit's own limit counts characters under Wine: double-byte
+    // characters would make more than 32 bytes of it.
+    for (int row : { 0, -1 }) {
+        for (const PasswordEntry& entry : PasswordEntries()) {
+            SCOPED_TRACE(testing::Message() << (row < 0 ? "defaults: " : "row: ") << entry.what);
+            ASSERT_TRUE(SetOneRow("ビット反転"));
+            SetDefaults("", ConvInvert, "old");
+            std::string shown;
+            int result = Run(row, [&](HWND dialog) {
+                Click(dialog, IDC_ITEM_PASSWORD);
+                EnterPassword(GetDlgItem(dialog, IDC_ITEM_PASSEDIT), entry);
+                shown = ItemText(dialog, IDC_ITEM_PASSEDIT);
+                PostClick(dialog, IDOK);
+            });
+            EXPECT_EQ(result, IDOK);
+            EXPECT_EQ(shown, entry.kept);
+            if (row < 0) {
+                EXPECT_EQ(ItemDefaults.DefPass, entry.kept);
+            } else {
+                EXPECT_EQ(Column(0, 2), "パスワード=" + entry.kept);
+            }
+        }
+    }
+}
 
-    // From the defaults: the limit comes after the fill, and OK keeps it.
-    SetDefaults("", ConvPassword, forty.c_str());
-    Run(-1, [&](HWND dialog) {
-        EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), forty);
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_ITEM_PASSEDIT, EM_GETLIMITTEXT, 0, 0), 32);
-        PostClick(dialog, IDOK);
-    });
-    EXPECT_EQ(ItemDefaults.DefPass, forty);
+TEST_F(ItemSettings, LongDefaultPasswordShowsAndKeepsItsFirst32Bytes)
+{
+    // Longer defaults come only from a hand-edited settings file.
+    struct Case {
+        std::string defPass;
+        std::string shown;
+    };
+    const Case cases[] = {
+        { Repeat("0123456789", 4), Repeat("0123456789", 3) + "01" },
+        { "a" + Repeat("表", 20), "a" + Repeat("表", 15) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.defPass);
+        SetDefaults("", ConvPassword, c.defPass.c_str());
+        std::string shown;
+        Run(-1, [&](HWND dialog) {
+            shown = ItemText(dialog, IDC_ITEM_PASSEDIT);
+            PostClick(dialog, IDOK);
+        });
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(ItemDefaults.DefPass, c.shown);
+    }
+}
 
-    // Longer than the buffers: whole characters only.
-    Run(-1, [&](HWND dialog) {
-        Type(dialog, IDC_ITEM_PASSEDIT, placed);
-        PostClick(dialog, IDOK);
-    });
-    EXPECT_EQ(ItemDefaults.DefPass, "a" + Repeat("表", 31));  // 63 bytes
+// One bit mask of ink rows for every column of a picture, without the
+// empty columns before the first ink and after the last.
+std::vector<unsigned> InkMask(const Screenshot& shot)
+{
+    std::vector<unsigned> mask;
+    for (int x = 0; x < shot.Width(); ++x) {
+        unsigned bits = 0;
+        for (int y = 0; y < shot.Height() && y < 32; ++y)
+            bits |= IsInk(shot.At(x, y)) ? 1u << y : 0;
+        mask.push_back(bits);
+    }
+    while (!mask.empty() && mask.back() == 0)
+        mask.pop_back();
+    size_t first = 0;
+    while (first < mask.size() && mask[first] == 0)
+        ++first;
+    return std::vector<unsigned>(mask.begin() + first, mask.end());
+}
 
-    ASSERT_TRUE(SetOneRow("パスワード=x"));
+TEST_F(ItemSettings, LongDestFileShowsOnOneLineEndingInItsFileName)
+{
+    const std::string name = "\\結果表&1.txt";
+    const std::string dest = "C:\\" + Repeat("d", 150) + name;
+    ASSERT_TRUE(SetRows({ { "C:\\src\\a.txt", dest.c_str(), "ビット反転" } }));
+    ASSERT_TRUE(Select({ 0 }));
     Run(0, [&](HWND dialog) {
-        Type(dialog, IDC_ITEM_PASSEDIT, placed);
-        PostClick(dialog, IDOK);
+        PostClick(dialog, IDCANCEL);  // once the pictures are taken
+        HWND shown = GetDlgItem(dialog, IDC_ITEM_DESTFILE);
+        EXPECT_EQ(WindowText(shown), dest);  // shortened only on the screen
+
+        // The file name as a static of the same dialog draws it alone.
+        RECT place = { 5, 130, 150, 8 };
+        MapDialogRect(dialog, &place);
+        HWND alone = CreateWindowExA(0, "STATIC", name.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
+                                     place.left, place.top, place.right, place.bottom, dialog,
+                                     NULL, AppInstance, NULL);
+        ASSERT_NE(alone, (HWND)NULL);
+        SendMessageA(alone, WM_SETFONT, SendMessageA(shown, WM_GETFONT, 0, 0), TRUE);
+
+        Screenshot line(shown);
+        std::vector<unsigned> drawn = InkMask(line);
+        std::vector<unsigned> nameOnly = InkMask(Screenshot(alone));
+        DestroyWindow(alone);
+
+        // One line filled to its end ("C:\dd" would stop far short)...
+        ASSERT_FALSE(drawn.empty());
+        EXPECT_GT((int)drawn.size(), line.Width() * 3 / 4);
+        // ...that ends in the file name, drawn whole and with its '&'.
+        ASSERT_FALSE(nameOnly.empty());
+        ASSERT_GE(drawn.size(), nameOnly.size());
+        EXPECT_TRUE(std::equal(nameOnly.begin(), nameOnly.end(),
+                               drawn.end() - nameOnly.size()));
     });
-    EXPECT_EQ(Column(0, 2), "パスワード=a" + Repeat("表", 25));  // 62 of 63 bytes
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "joblist/listview.h"
 #include "listtest.h"
 #include "res/resource.h"
+#include "screenshot.h"
 #include "support/settings.h"
 
 namespace {
@@ -23,83 +24,6 @@ const COLORREF Even = RGB(255, 224, 232);
 const COLORREF Odd = RGB(224, 232, 255);
 const COLORREF Highlight = RGB(255, 240, 192);
 const COLORREF Black = RGB(0, 0, 0);
-
-// The list's client area as painted on the screen: the list is made to
-// paint what is pending, then its window is copied into a bitmap.
-class Screenshot {
-public:
-    explicit Screenshot(HWND window) : width_(0), height_(0)
-    {
-        UpdateWindow(window);
-        RECT client;
-        GetClientRect(window, &client);
-        width_ = client.right;
-        height_ = client.bottom;
-        HDC screen = GetDC(window);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info;
-        ZeroMemory(&info, sizeof info);
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top row first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = NULL;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
-        GdiFlush();
-        const DWORD* p = (const DWORD*)bits;
-        pixels_.assign(p, p + (size_t)width_ * height_);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(window, screen);
-    }
-
-    COLORREF At(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_)
-            return CLR_INVALID;
-        DWORD v = pixels_[(size_t)y * width_ + x];  // 0x00RRGGBB
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-
-private:
-    int width_;
-    int height_;
-    std::vector<DWORD> pixels_;
-};
-
-// Text pixels: darker than any of the row colours.
-bool IsInk(COLORREF c)
-{
-    return c != CLR_INVALID && GetRValue(c) < 160 && GetGValue(c) < 160 && GetBValue(c) < 160;
-}
-
-struct InkColumn {
-    int x;
-    int top;
-    int bottom;
-};
-
-// The columns of x that hold ink between top and bottom (exclusive).
-std::vector<InkColumn> InkColumns(const Screenshot& shot, int left, int right, int top, int bottom)
-{
-    std::vector<InkColumn> columns;
-    for (int x = left; x < right; ++x) {
-        InkColumn c = { x, bottom, top - 1 };
-        for (int y = top; y < bottom; ++y) {
-            if (IsInk(shot.At(x, y))) {
-                c.top = std::min(c.top, y);
-                c.bottom = std::max(c.bottom, y);
-            }
-        }
-        if (c.bottom >= c.top)
-            columns.push_back(c);
-    }
-    return columns;
-}
 
 // Runs of neighbouring ink columns: the separate marks of a text.
 struct Mark {
