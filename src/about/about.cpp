@@ -12,19 +12,23 @@ DWORD AboutAnimTime = 0;
 DWORD AboutOpenFlags = 0;
 DWORD AboutCloseFlags = 0;
 
+namespace {
+
 // Link colours of the about box; the backgrounds stay the dialog's face.
-static const COLORREF AboutLinkNormal = RGB(0, 64, 255);
-static const COLORREF AboutLinkVisited = RGB(128, 0, 255);
-static const COLORREF AboutLinkHover = RGB(255, 0, 64);
+const COLORREF AboutLinkNormal = RGB(0, 64, 255);
+const COLORREF AboutLinkVisited = RGB(128, 0, 255);
+const COLORREF AboutLinkHover = RGB(255, 0, 64);
 
 // The about box's one link, alive from the dialog procedure's first call
 // to the end of the run.
-static HyperLink* AboutLink = NULL;
+HyperLink* AboutLink = NULL;
 
-static void ReleaseAboutLink(void)
+void ReleaseAboutLink(void)
 {
     AboutLink->Release();
 }
+
+}  // namespace
 
 typedef BOOL(WINAPI* AnimateWindowFunction)(HWND, DWORD, DWORD);
 
@@ -82,7 +86,9 @@ HBRUSH CtlColorHyperLinks(HDC dc, HWND control, ...)
     return brush;
 }
 
-static INT_PTR InitAboutBox(HWND dialog)
+namespace {
+
+INT_PTR InitAboutBox(HWND dialog)
 {
     AboutLink->Attach(GetDlgItem(dialog, IDC_ABOUT_LINK), 1);
     AboutLink->SetColors(AboutLinkNormal, AboutLinkVisited, AboutLinkHover);
@@ -103,7 +109,7 @@ static INT_PTR InitAboutBox(HWND dialog)
 // other window, and the keyboard would not come back to the owner. Should
 // the system still have activated another one, the owner is made the
 // active window once the box is gone.
-static void CloseAboutBox(HWND dialog)
+void CloseAboutBox(HWND dialog)
 {
     HWND owner = GetWindow(dialog, GW_OWNER);
     int wasActive = GetActiveWindow() == dialog;
@@ -115,6 +121,8 @@ static void CloseAboutBox(HWND dialog)
     if (owner != NULL && wasActive && GetActiveWindow() != owner)
         SetForegroundWindow(owner);
 }
+
+}  // namespace
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

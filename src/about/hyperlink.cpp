@@ -3,14 +3,16 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+namespace {
+
 // The tooltip structure as comctl32 5.8 knows it: every comctl32 takes this
 // size, with or without a manifest asking for version 6.
-static const UINT ToolInfoSize = TTTOOLINFOA_V2_SIZE;
+const UINT ToolInfoSize = TTTOOLINFOA_V2_SIZE;
 
 // The hand cursor (resource 106) of the help viewer in the Windows
 // directory, copied so the viewer can be unloaded again; null when the
 // viewer or its cursor is missing.
-static HCURSOR CopyHelpViewerHand()
+HCURSOR CopyHelpViewerHand()
 {
     char path[260];
     UINT length = GetWindowsDirectoryA(path, 248);
@@ -30,7 +32,7 @@ static HCURSOR CopyHelpViewerHand()
 }
 
 // The tool entry of a link control in a tooltip owned by the link's dialog.
-static TOOLINFOA LinkTool(HWND tooltip, HWND control, UINT flags)
+TOOLINFOA LinkTool(HWND tooltip, HWND control, UINT flags)
 {
     TOOLINFOA tool;
     ZeroMemory(&tool, sizeof tool);
@@ -41,10 +43,12 @@ static TOOLINFOA LinkTool(HWND tooltip, HWND control, UINT flags)
     return tool;
 }
 
-static HCURSOR ArrowCursor()
+HCURSOR ArrowCursor()
 {
     return LoadCursorA(NULL, IDC_ARROW);
 }
+
+}  // namespace
 
 HyperLink::HyperLink()
     : control_(NULL), font_(NULL), brush_(NULL), cursor_(NULL), cursorOwned_(0), visited_(0),

@@ -63,11 +63,47 @@ void ShowItemPopup(HWND owner, int x, int y)
         TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, owner, NULL);
 }
 
-void SetSelectedRowsType(UINT command)
+// The label a type command gives a row whose label is current. The
+// password type asks for the password, starting from the row's own, unless
+// the same password was asked to be used for the rest of the command; a
+// cancelled question keeps the row's label.
+void TypeCommandLabel(HWND window, UINT command, const char* current, char* label)
+{
+    switch (command) {
+    case IDM_ITEM_TYPEINVERT:
+        ComposeTypeLabel(ConvInvert, NULL, label, LabelSize);
+        return;
+    case IDM_ITEM_TYPEREVERSE:
+        ComposeTypeLabel(ConvReverse, NULL, label, LabelSize);
+        return;
+    case IDM_ITEM_TYPEPASSWORD:
+        break;
+    default:
+        ComposeTypeLabel(ConvNone, NULL, label, LabelSize);
+        return;
+    }
+    if (!SamePasswordFlag) {
+        const char* own = NULL;
+        int hasOwn = ClassifyTypeLabel(current, &own) == ConvPassword
+            && current[lstrlenA(LabelPassword)] == '=';
+        if (AskPassword(window, hasOwn ? own : NULL) != IDOK) {
+            CopyTextCut(label, LabelSize - 1, current[0] != '\0' ? current : LabelNone);
+            return;
+        }
+    }
+    ComposeTypeLabel(ConvPassword, LastPassword, label, LabelSize);
+}
+
+void SetSelectedRowsType(HWND window, UINT command)
 {
     for (int row = NextSelectedRow(JobListView, -1); row != -1;
-         row = NextSelectedRow(JobListView, row))
-        SetRowType(JobListView, row, (int)command);
+         row = NextSelectedRow(JobListView, row)) {
+        char current[LabelSize];
+        ReadJobColumn(JobListView, row, ColTypeLabel, current, sizeof current);
+        char label[LabelSize];
+        TypeCommandLabel(window, command, current, label);
+        WriteJobColumn(JobListView, row, ColTypeLabel, label);
+    }
     SamePasswordFlag = 0;
 }
 
@@ -76,17 +112,15 @@ void SetSelectedRowsType(UINT command)
 void EditSelectedItems(HWND window)
 {
     int first = NextSelectedRow(JobListView, -1);
-    CurrentRowIndex = first;
     if (first != -1)
         OpenItemSettings(window, first);
 }
 
 void EditOverwriteDefault(HWND window)
 {
-    INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OVERWRITE), window,
-                                     OverwriteDlgProc, 0);
-    if (result == IDOK)
-        ItemDefaults.DefPolicy = BatchPolicy;
+    OverwritePolicy answer = 0;
+    if (AskOverwrite(window, &answer) == IDOK)
+        ItemDefaults.DefPolicy = answer;
 }
 
 // The chime, then the about box sliding in (300 ms) and out again.
@@ -120,9 +154,33 @@ int ShownOnScreen(HWND window)
 // once the batch has stopped.
 int CloseAfterBatch = 0;
 
+// Puts the main window's place and the list's column widths into
+// AppSettings, as the next start is to create them, and saves the settings.
+void SaveWindowSettings(HWND window)
+{
+    WINDOWPLACEMENT placement;
+    ZeroMemory(&placement, sizeof placement);
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    const RECT& normal = placement.rcNormalPosition;
+    // The restored rectangle is relative to the work area; creation takes
+    // screen coordinates, so add the taskbar where it moves the origin.
+    RECT taskbar;
+    int edge = GetTaskbarEdge(&taskbar, 1);
+    AppSettings.WindowPosLeft = normal.left + (edge == EdgeLeft ? taskbar.right : 0);
+    AppSettings.WindowPosTop = normal.top + (edge == EdgeTop ? taskbar.bottom : 0);
+    AppSettings.WindowWidth = normal.right - normal.left;
+    AppSettings.WindowHeight = normal.bottom - normal.top;
+    AppSettings.Maximized = placement.showCmd == SW_SHOWMAXIMIZED ? 1 : 0;
+    AppSettings.ColWidth1 = JobColumnWidth(JobListView, ColSrcFile);
+    AppSettings.ColWidth2 = JobColumnWidth(JobListView, ColDestFile);
+    AppSettings.ColWidth3 = JobColumnWidth(JobListView, ColTypeLabel);
+    SaveSettings();
+}
+
 void CloseMainWindow(HWND window)
 {
-    SaveSettings();
+    SaveWindowSettings(window);
     if (JobListView != NULL) {
         SetWindowLongPtrA(JobListView, GWLP_WNDPROC, (LONG_PTR)PrevListViewProc);
         DestroyWindow(JobListView);
@@ -208,7 +266,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE:
         DragAcceptFiles(window, TRUE);
-        CreateJobListView(window);
+        CreateJobListView(window, JobListSubclassProc);
         return 0;
     case WM_SIZE:
         MoveWindow(JobListView, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -235,7 +293,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // The process may end as soon as this returns.
         if (wParam) {
             StopBatch();
-            SaveSettings();
+            SaveWindowSettings(window);
         }
         return 0;
     case WM_DESTROY:
@@ -287,7 +345,7 @@ int OnCommand(HWND window, WPARAM wParam)
     case IDM_ITEM_TYPEINVERT:
     case IDM_ITEM_TYPEREVERSE:
     case IDM_ITEM_TYPEPASSWORD:
-    case IDM_ITEM_TYPENONE:     SetSelectedRowsType(command); return 0;
+    case IDM_ITEM_TYPENONE:     SetSelectedRowsType(window, command); return 0;
     case IDM_ITEM_SELECTALL:    SelectAllRows(JobListView); return 0;
     case IDM_SET_DEFAULTS:      OpenItemSettings(window, -1); return 0;
     case IDM_SET_OVERWRITE:     EditOverwriteDefault(window); return 0;
@@ -317,7 +375,7 @@ int OnNotify(HWND window, const NMHDR* header)
 
 void OnInitMenuPopup(HWND window, HMENU popup)
 {
-    int rows = (int)SendMessageA(JobListView, LVM_GETITEMCOUNT, 0, 0);
+    int rows = JobRowCount(JobListView);
     for (UINT id : NeedRows)
         EnableEntry(popup, id, rows > 0);
     int selection = rows > 0 && NextSelectedRow(JobListView, -1) != -1;

@@ -6,10 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The instance every resource is loaded from.
-extern HINSTANCE AppInstance;
-// The main window: owner of the dialogs its commands open.
-extern HWND MainWindow;
+#include "support/globals.h"
 
 extern const char MainWindowClass[];  // "MirtavolenClass"
 

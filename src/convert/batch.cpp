@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/mainwnd.h"
 #include "convert/fileconv.h"
 #include "convert/rowconv.h"
 #include "joblist/jobrow.h"
@@ -84,7 +83,7 @@ void RunBatch(HWND progressDlg)
     if (BatchMode) {
         // A converted row leaves the list, so the index only moves past
         // rows that stay.
-        int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+        int count = JobRowCount(list);
         int row = 0;
         for (int turn = 0; turn < count && !CancelFlag; ++turn) {
             if (!ConvertRow(list, row, progressDlg))

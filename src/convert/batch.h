@@ -5,17 +5,11 @@
 
 #include <windows.h>
 
-#include "joblist/joblabel.h"
+#include "support/globals.h"
 
-// 1: all rows; 0: the selected rows.
-extern int BatchMode;
 // Set when the progress dialog opens; the first paint clears it and runs
 // the batch.
 extern int BatchStartPending;
-// The overwrite answer in force during the batch.
-extern OverwritePolicy BatchPolicy;
-// 1 while a batch's progress dialog is open.
-extern int BatchRunning;
 
 // Starts a batch over all rows (allRows 1) or the selected rows, owned by
 // owner; returns when it has ended.

@@ -9,8 +9,7 @@
 
 #include <windows.h>
 
-// Set to 1 to stop the running conversion before its next chunk.
-extern int CancelFlag;
+#include "support/globals.h"
 
 // Name of the temporary file in the output directory; when a file of that
 // name exists, "_Mirtavolen1.tmp" and so on up to "_Mirtavolen99.tmp".

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "app/mainwnd.h"
 #include "convert/batch.h"
 #include "convert/fileconv.h"
 #include "convert/logentry.h"
@@ -51,13 +50,13 @@ int DecideOverwrite(HWND progressDlg, const JobRow& job)
     if (PolicySkipsQuestion(BatchPolicy))
         return PolicyOverwrites(BatchPolicy) ? 1 : 0;
     ShowRowInProgress(progressDlg, job);
-    INT_PTR answer = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OVERWRITE), progressDlg,
-                                     OverwriteDlgProc, 0);
-    if (answer == IDCANCEL)
+    OverwritePolicy answer = 0;
+    int asked = AskOverwrite(progressDlg, &answer);
+    if (asked == IDCANCEL)
         return -1;
-    if (answer != IDOK)
+    if (asked != IDOK)
         return 0;  // the question could not be shown: leave the file alone
-    return PolicyOverwrites(BatchPolicy) ? 1 : 0;
+    return PolicyOverwrites(answer) ? 1 : 0;
 }
 
 // Opens the log for appending, alone: while another instance is writing
@@ -135,8 +134,7 @@ int ConvertRow(HWND list, int row, HWND progressDlg)
         ClearRowSelection(list, row);
         return 0;
     }
-    SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
-    InvalidateRect(list, NULL, FALSE);
+    DeleteJobRow(list, row);
     return 1;
 }
 

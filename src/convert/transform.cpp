@@ -169,10 +169,14 @@ void ReverseBytes(unsigned char* buffer, unsigned count)
 
 // ---- Password generator ----
 
-static unsigned PasswordRandomState;
+namespace {
 
-static const unsigned RandomMultiplier = 214013u;
-static const unsigned RandomIncrement = 2531011u;
+unsigned PasswordRandomState;
+
+const unsigned RandomMultiplier = 214013u;
+const unsigned RandomIncrement = 2531011u;
+
+}  // namespace
 
 void SeedPasswordRandom(unsigned seed)
 {

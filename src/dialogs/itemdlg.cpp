@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "app/mainwnd.h"
 #include "joblist/joblabel.h"
 #include "joblist/jobrow.h"
 #include "joblist/listview.h"
@@ -35,7 +34,7 @@ int InDefaultsMode()
 // the dialog is open (its owner is disabled).
 int SeveralRowsSelected()
 {
-    return SendMessageA(JobListView, LVM_GETSELECTEDCOUNT, 0, 0) >= 2;
+    return SelectedRowCount(JobListView) >= 2;
 }
 
 // The rows the dialog applies to: the starting row, then every selected

@@ -5,8 +5,7 @@
 
 #include <windows.h>
 
-// The row the dialog starts from; -1 opens it on the item defaults.
-extern int CurrentRowIndex;
+#include "support/globals.h"
 
 // Dialog procedure of template 2002. Result 1 after OK (applied), 2 after
 // Cancel or Escape (nothing changed), 0 when OK could not write every

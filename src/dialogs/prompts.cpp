@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include "app/mainwnd.h"
-#include "convert/batch.h"
 #include "res/resource.h"
 #include "support/editlimit.h"
 #include "support/placement.h"
@@ -15,16 +13,18 @@ char PasswordPromptText[33] = "";
 int PasswordPrefill = 0;
 int SamePasswordFlag = 0;
 
-// Longest password the prompt takes, in bytes.
-static const size_t PasswordMaxBytes = sizeof PasswordPromptText - 1;
+namespace {
 
-static void UpdatePasswordOk(HWND dialog)
+// Longest password the prompt takes, in bytes.
+const size_t PasswordMaxBytes = sizeof PasswordPromptText - 1;
+
+void UpdatePasswordOk(HWND dialog)
 {
     int hasText = GetWindowTextLengthA(GetDlgItem(dialog, IDC_PASS_EDIT)) > 0;
     EnableWindow(GetDlgItem(dialog, IDOK), hasText);
 }
 
-static void InitPasswordDialog(HWND dialog)
+void InitPasswordDialog(HWND dialog)
 {
     EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
     // 32 bytes, not characters: the edit shows exactly the password that OK
@@ -41,7 +41,7 @@ static void InitPasswordDialog(HWND dialog)
     CenterWindowInWorkArea(dialog, GetParent(dialog));
 }
 
-static void ConfirmPassword(HWND dialog)
+void ConfirmPassword(HWND dialog)
 {
     // The edit holds at most 32 bytes; the cut only bounds the read.
     char typed[MAX_PATH];
@@ -51,6 +51,8 @@ static void ConfirmPassword(HWND dialog)
     SamePasswordFlag = IsDlgButtonChecked(dialog, IDC_PASS_SAME) == BST_CHECKED ? 1 : 0;
     EndDialog(dialog, IDOK);
 }
+
+}  // namespace
 
 INT_PTR CALLBACK PasswordDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -79,7 +81,9 @@ INT_PTR CALLBACK PasswordDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
 }
 
-static void InitOverwriteDialog(HWND dialog)
+namespace {
+
+void InitOverwriteDialog(HWND dialog)
 {
     OverwritePolicy preset = ItemDefaults.DefPolicy;
     CheckDlgButton(dialog, PolicyOverwrites(preset) ? IDC_OVER_YES : IDC_OVER_NO, BST_CHECKED);
@@ -92,6 +96,8 @@ static void InitOverwriteDialog(HWND dialog)
         CheckDlgButton(dialog, IDC_OVER_KEEP, BST_CHECKED);
     CenterWindowInWorkArea(dialog, GetParent(dialog));
 }
+
+}  // namespace
 
 INT_PTR CALLBACK OverwriteDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -116,4 +122,36 @@ INT_PTR CALLBACK OverwriteDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     default:
         return FALSE;
     }
+}
+
+namespace {
+
+// A dialog's result as the openers give it: IDOK, IDCANCEL, or 0 when it
+// could not be shown.
+int OpenerResult(INT_PTR result)
+{
+    return result == IDOK || result == IDCANCEL ? (int)result : 0;
+}
+
+}  // namespace
+
+int AskPassword(HWND owner, const char* rowPassword)
+{
+    if (rowPassword != NULL) {
+        CopyTextCut(LastPassword, sizeof LastPassword - 1, rowPassword);
+        PasswordPrefill = 1;
+    }
+    INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_PASSWORD), owner,
+                                     PasswordDlgProc, 0);
+    PasswordPrefill = 0;
+    return OpenerResult(result);
+}
+
+int AskOverwrite(HWND owner, OverwritePolicy* answer)
+{
+    INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OVERWRITE), owner,
+                                     OverwriteDlgProc, 0);
+    if (result == IDOK)
+        *answer = BatchPolicy;
+    return OpenerResult(result);
 }

@@ -4,15 +4,21 @@
 
 #include <windows.h>
 
-// The password last confirmed, or the current row's own password.
-extern char LastPassword[64];
-// What the password edit shows when the prompt opens (at most 32 bytes).
-extern char PasswordPromptText[33];
-// Set: the prompt starts from LastPassword instead of the last entry.
-extern int PasswordPrefill;
-// Set by an OK with "以降、同じパスワードにする" ticked: the rest of one
-// type command gets LastPassword without asking.
-extern int SamePasswordFlag;
+#include "support/globals.h"
+
+// Asks for a password over owner. The edit starts from rowPassword (a
+// row's own password, cut to 32 bytes) or, when it is NULL, from the last
+// entry. 1 (IDOK): LastPassword holds the password, and SamePasswordFlag
+// says whether the rest of the command is to use it without asking; 2
+// (IDCANCEL): cancelled; 0: the dialog could not be shown.
+int AskPassword(HWND owner, const char* rowPassword);
+
+// Asks whether an existing output may be replaced, starting from the
+// default policy. owner is the progress dialog during a batch, or the main
+// window for the default itself (whose check box then reads "その都度の確認
+// なし"). 1 (IDOK): *answer holds the policy chosen (BatchPolicy too); 2
+// (IDCANCEL): cancelled; 0: the dialog could not be shown.
+int AskOverwrite(HWND owner, OverwritePolicy* answer);
 
 // Template 2004. Result 1: LastPassword holds the new password; 2: cancelled.
 INT_PTR CALLBACK PasswordDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

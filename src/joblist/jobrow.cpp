@@ -58,3 +58,24 @@ int NextSelectedRow(HWND list, int start)
 {
     return (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)start, MAKELPARAM(LVNI_SELECTED, 0));
 }
+
+int JobRowCount(HWND list)
+{
+    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+}
+
+int SelectedRowCount(HWND list)
+{
+    return (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
+}
+
+void DeleteJobRow(HWND list, int row)
+{
+    SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
+    InvalidateRect(list, NULL, FALSE);
+}
+
+int JobColumnWidth(HWND list, int column)
+{
+    return (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)column, 0);
+}

@@ -36,4 +36,15 @@ void ClearRowSelection(HWND list, int row);
 // the top), or -1.
 int NextSelectedRow(HWND list, int start);
 
+// How many rows the list has, and how many of them are selected.
+int JobRowCount(HWND list);
+int SelectedRowCount(HWND list);
+
+// Deletes a row (the rows below move up) and has the list repainted
+// without erasing.
+void DeleteJobRow(HWND list, int row);
+
+// Width of a column in pixels.
+int JobColumnWidth(HWND list, int column);
+
 #endif

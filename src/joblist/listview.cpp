@@ -4,8 +4,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/mainwnd.h"
-#include "dialogs/prompts.h"
 #include "joblist/jobrow.h"
 #include "res/resource.h"
 #include "support/paths.h"
@@ -34,11 +32,6 @@ const ColumnDef Columns[] = {
     { IDS_COL_TYPE, &AppSettings.ColWidth3 },
 };
 
-int RowCount(HWND list)
-{
-    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-}
-
 void SetRowState(HWND list, int row, UINT state, UINT mask)
 {
     LVITEMA item;
@@ -59,7 +52,7 @@ void FillSolid(HDC dc, const RECT* rect, COLORREF color)
 
 }  // namespace
 
-void CreateJobListView(HWND mainWindow)
+void CreateJobListView(HWND mainWindow, WNDPROC subclass)
 {
     JobListView = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, NULL, ListStyle, 0, 0, 0, 0,
                                   mainWindow, (HMENU)(INT_PTR)IDC_JOBLIST, AppInstance, NULL);
@@ -81,7 +74,7 @@ void CreateJobListView(HWND mainWindow)
     }
 
     PrevListViewProc = (WNDPROC)GetWindowLongPtrA(JobListView, GWLP_WNDPROC);
-    SetWindowLongPtrA(JobListView, GWLP_WNDPROC, (LONG_PTR)JobListSubclassProc);
+    SetWindowLongPtrA(JobListView, GWLP_WNDPROC, (LONG_PTR)subclass);
 
     for (int i = 1; i < __argc; ++i)
         AddJobRow(JobListView, __argv[i], -1);
@@ -181,7 +174,7 @@ int AddJobRow(HWND list, const char* path, int index)
     if (n == 0 || n >= MAX_PATH)
         return 0;
     if (index == -1)
-        index = RowCount(list);
+        index = JobRowCount(list);
     if (FindJobRow(list, srcFile))
         return 1;
 
@@ -213,7 +206,7 @@ int AddJobRow(HWND list, const char* path, int index)
 int FindJobRow(HWND list, const char* path)
 {
     char text[MAX_PATH];
-    for (int row = RowCount(list) - 1; row >= 0; --row) {
+    for (int row = JobRowCount(list) - 1; row >= 0; --row) {
         ReadJobColumn(list, row, ColSrcFile, text, sizeof text);
         if (lstrcmpA(text, path) == 0)
             return 1;
@@ -282,7 +275,7 @@ int DeleteSelectedRows(HWND list)
     for (int row = first; row != -1; row = NextSelectedRow(list, -1))
         SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
 
-    int n = RowCount(list);
+    int n = JobRowCount(list);
     if (n > 0) {
         int target = first < n ? first : first - 1;
         SetRowState(list, target, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -293,55 +286,9 @@ int DeleteSelectedRows(HWND list)
 
 void SelectAllRows(HWND list)
 {
-    int n = RowCount(list);
+    int n = JobRowCount(list);
     for (int row = 0; row < n - 1; ++row)
         SetRowState(list, row, LVIS_SELECTED, LVIS_SELECTED);
     if (n > 0)
         SetRowState(list, n - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-// The new label of the password type for a row whose label is current.
-static void AskPasswordLabel(HWND list, const char* current, char* label)
-{
-    if (SamePasswordFlag) {
-        ComposeTypeLabel(ConvPassword, LastPassword, label, LabelSize);
-        return;
-    }
-    const char* own = NULL;
-    if (ClassifyTypeLabel(current, &own) == ConvPassword && current[strlen(LabelPassword)] == '=') {
-        CopyTextCut(LastPassword, sizeof LastPassword - 1, own);
-        PasswordPrefill = 1;
-    }
-    INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_PASSWORD), GetParent(list),
-                                     PasswordDlgProc, 0);
-    if (result == IDOK)
-        ComposeTypeLabel(ConvPassword, LastPassword, label, LabelSize);
-    else
-        CopyTextCut(label, LabelSize - 1, current[0] != '\0' ? current : LabelNone);
-    PasswordPrefill = 0;
-}
-
-void SetRowType(HWND list, int row, int command)
-{
-    if (row == -1)
-        return;
-    char current[LabelSize];
-    ReadJobColumn(list, row, ColTypeLabel, current, sizeof current);
-
-    char label[LabelSize];
-    switch (command) {
-    case IDM_ITEM_TYPEINVERT:
-        ComposeTypeLabel(ConvInvert, NULL, label, sizeof label);
-        break;
-    case IDM_ITEM_TYPEREVERSE:
-        ComposeTypeLabel(ConvReverse, NULL, label, sizeof label);
-        break;
-    case IDM_ITEM_TYPEPASSWORD:
-        AskPasswordLabel(list, current, label);
-        break;
-    default:
-        ComposeTypeLabel(ConvNone, NULL, label, sizeof label);
-        break;
-    }
-    WriteJobColumn(list, row, ColTypeLabel, label);
 }

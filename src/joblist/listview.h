@@ -4,19 +4,17 @@
 
 #include <windows.h>
 
-// The list view (control 3000) and its own window procedure, put back when
-// the main window closes.
-extern HWND JobListView;
-extern WNDPROC PrevListViewProc;
+#include "support/globals.h"
 
 // Row colours (0x00BBGGRR).
 const COLORREF RowColorEven = 0x00E8E0FF;
 const COLORREF RowColorOdd = 0x00FFE8E0;
 const COLORREF RowColorHighlight = 0x00C0F0FF;
 
-// Creates the list, its columns and its subclass, then adds the files of
-// the command line.
-void CreateJobListView(HWND mainWindow);
+// Creates the list and its columns, puts the main window's subclass
+// procedure in front of the list's own (kept in PrevListViewProc), then adds
+// the files of the command line.
+void CreateJobListView(HWND mainWindow, WNDPROC subclass);
 
 // Every row is as high as a small icon plus one pixel.
 void MeasureJobRow(MEASUREITEMSTRUCT* item);
@@ -48,9 +46,5 @@ int DeleteSelectedRows(HWND list);
 
 // Selects every row; the focus goes to the last.
 void SelectAllRows(HWND list);
-
-// Gives a row the type of command 1023 to 1026; the password type asks for
-// the password unless the same password was asked to be used.
-void SetRowType(HWND list, int row, int command);
 
 #endif

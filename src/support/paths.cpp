@@ -4,10 +4,12 @@
 
 #include "support/text.h"
 
+namespace {
+
 // Makes path absolute against the current directory into work (260 bytes).
 // joinAlways: add a separator unless the path begins with one (directory
 // creation); otherwise add one unless the current directory ends with one.
-static int JoinWithCurrentDir(char* work, const char* path, int joinAlways)
+int JoinWithCurrentDir(char* work, const char* path, int joinAlways)
 {
     DWORD got = GetCurrentDirectoryA(MAX_PATH, work);
     if (got == 0 || got >= MAX_PATH)
@@ -18,10 +20,12 @@ static int JoinWithCurrentDir(char* work, const char* path, int joinAlways)
     return AppendText(work, MAX_PATH, path);
 }
 
-static int IsDriveRoot(const char* s)
+int IsDriveRoot(const char* s)
 {
     return strlen(s) == 3 && s[1] == ':' && s[2] == '\\';
 }
+
+}  // namespace
 
 int PathExists(const char* path)
 {
@@ -160,13 +164,17 @@ unsigned ResolveLongPath(const char* path, char* out, unsigned outSize)
     return len + 1;
 }
 
+namespace {
+
 // Preselects the start folder once the browser is up.
-static int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data)
+int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data)
 {
     if (message == BFFM_INITIALIZED && data != 0)
         SendMessageA(window, BFFM_SETSELECTIONA, 1, data);
     return 0;
 }
+
+}  // namespace
 
 int BrowseForFolder(HWND owner, const char* title, const char* startFolder, char* outPath)
 {

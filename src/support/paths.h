@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "support/splitpath.h"
+#include "support/pathtext.h"
 
 // 1 when the file, directory or drive root exists; 0 otherwise, also for a
 // null or empty path, a bare drive "X:" and a path that does not fit.

@@ -1,8 +1,10 @@
 #include "support/placement.h"
 
+namespace {
+
 // One axis: centred, then pulled to the near edge, or else to the far edge
 // (a window larger than the area may therefore stick out on the near side).
-static int CenterOnAxis(int refStart, int refSize, int size, int areaStart, int areaEnd)
+int CenterOnAxis(int refStart, int refSize, int size, int areaStart, int areaEnd)
 {
     int pos = refStart + (refSize - size) / 2;
     if (pos < areaStart)
@@ -11,6 +13,8 @@ static int CenterOnAxis(int refStart, int refSize, int size, int areaStart, int 
         pos = areaEnd - size;
     return pos;
 }
+
+}  // namespace
 
 POINT CenteredPosition(const RECT& ref, int width, int height, const RECT& area)
 {

@@ -1,25 +1,24 @@
 #include "support/settings.h"
 
-#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "app/mainwnd.h"
-#include "joblist/listview.h"
-#include "support/placement.h"
+#include "support/pathtext.h"
 #include "support/text.h"
 
-AppSettingsData AppSettings = { (int)CW_USEDEFAULT, (int)CW_USEDEFAULT, 640, 320, 0, 256, 256, 116 };
-ItemDefaultsData ItemDefaults = { "", ConvInvert, "", 0 };
+AppSettingsData AppSettings;
+ItemDefaultsData ItemDefaults;
 
 namespace {
 
 const char SettingsFileName[] = "Mirtavolen.ini";
 
+enum SectionId { MainSection, ListViewSection, ItemSection, SectionCount };
+const char* const SectionNames[SectionCount] = { "Main", "ListView", "Item" };
+
+// The current Windows user's section names ("taro/Main" ...).
 struct Sections {
-    char main[320];
-    char listView[320];
-    char item[320];
+    char name[SectionCount][320];
 };
 
 void GetSections(Sections* s)
@@ -28,15 +27,42 @@ void GetSections(Sections* s)
     DWORD size = sizeof user;
     if (!GetUserNameA(user, &size))
         lstrcpyA(user, "DefUser");
-    wsprintfA(s->main, "%s/%s", user, "Main");
-    wsprintfA(s->listView, "%s/%s", user, "ListView");
-    wsprintfA(s->item, "%s/%s", user, "Item");
+    for (int i = 0; i < SectionCount; ++i)
+        wsprintfA(s->name[i], "%s/%s", user, SectionNames[i]);
 }
 
-int ReadInt(const char* section, const char* key, int def, const char* file)
-{
-    return (int)GetPrivateProfileIntA(section, key, def, file);
-}
+// The two halves of ItemDefaults.DefPolicy as the file keeps them.
+int PolicyOverwrite = 0;
+int PolicyNoConfirm = 0;
+
+// One key of the file: a number, or a text of textSize bytes (whose
+// default is empty).
+struct SettingKey {
+    SectionId section;
+    const char* key;
+    int* number;
+    char* text;
+    DWORD textSize;
+    int byDefault;
+};
+
+// Every key, in the order the file holds them.
+const SettingKey Keys[] = {
+    { MainSection, "WindowPosLeft", &AppSettings.WindowPosLeft, NULL, 0, (int)CW_USEDEFAULT },
+    { MainSection, "WindowPosTop", &AppSettings.WindowPosTop, NULL, 0, (int)CW_USEDEFAULT },
+    { MainSection, "WindowWidth", &AppSettings.WindowWidth, NULL, 0, 640 },
+    { MainSection, "WindowHeight", &AppSettings.WindowHeight, NULL, 0, 320 },
+    { MainSection, "Maximized", &AppSettings.Maximized, NULL, 0, 0 },
+    { ListViewSection, "ColWidth1", &AppSettings.ColWidth1, NULL, 0, 256 },
+    { ListViewSection, "ColWidth2", &AppSettings.ColWidth2, NULL, 0, 256 },
+    { ListViewSection, "ColWidth3", &AppSettings.ColWidth3, NULL, 0, 116 },
+    { ItemSection, "DefDir", NULL, ItemDefaults.DefDir, sizeof ItemDefaults.DefDir, 0 },
+    { ItemSection, "DefType", &ItemDefaults.DefType, NULL, 0, ConvInvert },
+    { ItemSection, "DefPass", NULL, ItemDefaults.DefPass, sizeof ItemDefaults.DefPass, 0 },
+    { ItemSection, "DefOverWrite", &PolicyOverwrite, NULL, 0, 0 },
+    { ItemSection, "DefNoConfirm", &PolicyNoConfirm, NULL, 0, 0 },
+};
+const int KeyCount = (int)(sizeof Keys / sizeof Keys[0]);
 
 void WriteInt(const char* section, const char* key, int value, const char* file)
 {
@@ -122,34 +148,36 @@ int GetSettingsPath(char* path)
     return 1;
 }
 
+void ResetSettings(void)
+{
+    for (int i = 0; i < KeyCount; ++i) {
+        if (Keys[i].number != NULL)
+            *Keys[i].number = Keys[i].byDefault;
+        else
+            Keys[i].text[0] = '\0';
+    }
+    ItemDefaults.DefPolicy = MakeOverwritePolicy((unsigned)PolicyNoConfirm, (unsigned)PolicyOverwrite);
+}
+
 void LoadSettings(void)
 {
+    ResetSettings();
     char file[MAX_PATH];
     if (!GetSettingsPath(file))
         return;
     Sections s;
     GetSections(&s);
     HANDLE lock = LockSettings(file);
-
-    AppSettings.WindowPosLeft = ReadInt(s.main, "WindowPosLeft", (int)CW_USEDEFAULT, file);
-    AppSettings.WindowPosTop = ReadInt(s.main, "WindowPosTop", (int)CW_USEDEFAULT, file);
-    AppSettings.WindowWidth = ReadInt(s.main, "WindowWidth", 640, file);
-    AppSettings.WindowHeight = ReadInt(s.main, "WindowHeight", 320, file);
-    AppSettings.Maximized = ReadInt(s.main, "Maximized", 0, file);
-
-    AppSettings.ColWidth1 = ReadInt(s.listView, "ColWidth1", 256, file);
-    AppSettings.ColWidth2 = ReadInt(s.listView, "ColWidth2", 256, file);
-    AppSettings.ColWidth3 = ReadInt(s.listView, "ColWidth3", 116, file);
-
-    GetPrivateProfileStringA(s.item, "DefDir", "", ItemDefaults.DefDir,
-                             sizeof ItemDefaults.DefDir, file);
-    ItemDefaults.DefType = ReadInt(s.item, "DefType", ConvInvert, file);
-    GetPrivateProfileStringA(s.item, "DefPass", "", ItemDefaults.DefPass,
-                             sizeof ItemDefaults.DefPass, file);
-    unsigned overwrite = (unsigned)ReadInt(s.item, "DefOverWrite", 0, file);
-    unsigned noConfirm = (unsigned)ReadInt(s.item, "DefNoConfirm", 0, file);
-    ItemDefaults.DefPolicy = MakeOverwritePolicy(noConfirm, overwrite);
+    for (int i = 0; i < KeyCount; ++i) {
+        const SettingKey& k = Keys[i];
+        const char* section = s.name[k.section];
+        if (k.number != NULL)
+            *k.number = (int)GetPrivateProfileIntA(section, k.key, k.byDefault, file);
+        else
+            GetPrivateProfileStringA(section, k.key, "", k.text, k.textSize, file);
+    }
     UnlockSettings(lock);
+    ItemDefaults.DefPolicy = MakeOverwritePolicy((unsigned)PolicyNoConfirm, (unsigned)PolicyOverwrite);
 }
 
 void SaveSettings(void)
@@ -159,40 +187,16 @@ void SaveSettings(void)
         return;
     Sections s;
     GetSections(&s);
-
-    WINDOWPLACEMENT placement;
-    ZeroMemory(&placement, sizeof placement);
-    placement.length = sizeof placement;
-    GetWindowPlacement(MainWindow, &placement);
-    const RECT& normal = placement.rcNormalPosition;
-
-    // The restored rectangle is relative to the work area; creation takes
-    // screen coordinates, so add the taskbar where it moves the origin.
-    RECT taskbar;
-    int edge = GetTaskbarEdge(&taskbar, 1);
+    PolicyOverwrite = PolicyOverwrites(ItemDefaults.DefPolicy) ? 1 : 0;
+    PolicyNoConfirm = ItemDefaults.DefPolicy > 0xFFFFu ? 1 : 0;
     HANDLE lock = LockSettings(file);
-    int left = normal.left;
-    int top = normal.top;
-    if (edge == EdgeTop)
-        top += taskbar.bottom;
-    else if (edge == EdgeLeft)
-        left += taskbar.right;
-    WriteInt(s.main, "WindowPosLeft", left, file);
-    WriteInt(s.main, "WindowPosTop", top, file);
-    WriteInt(s.main, "WindowWidth", normal.right - normal.left, file);
-    WriteInt(s.main, "WindowHeight", normal.bottom - normal.top, file);
-    WriteInt(s.main, "Maximized", placement.showCmd == SW_SHOWMAXIMIZED ? 1 : 0, file);
-
-    static const char* const widthKeys[] = { "ColWidth1", "ColWidth2", "ColWidth3" };
-    for (int column = 0; column < 3; ++column) {
-        int width = (int)SendMessageA(JobListView, LVM_GETCOLUMNWIDTH, column, 0);
-        WriteInt(s.listView, widthKeys[column], width, file);
+    for (int i = 0; i < KeyCount; ++i) {
+        const SettingKey& k = Keys[i];
+        const char* section = s.name[k.section];
+        if (k.number != NULL)
+            WriteInt(section, k.key, *k.number, file);
+        else
+            WriteText(section, k.key, k.text, file);
     }
-
-    WriteText(s.item, "DefDir", ItemDefaults.DefDir, file);
-    WriteInt(s.item, "DefType", ItemDefaults.DefType, file);
-    WriteText(s.item, "DefPass", ItemDefaults.DefPass, file);
-    WriteInt(s.item, "DefOverWrite", PolicyOverwrites(ItemDefaults.DefPolicy) ? 1 : 0, file);
-    WriteInt(s.item, "DefNoConfirm", ItemDefaults.DefPolicy > 0xFFFFu ? 1 : 0, file);
     UnlockSettings(lock);
 }

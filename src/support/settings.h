@@ -6,37 +6,19 @@
 
 #include <windows.h>
 
-#include "joblist/joblabel.h"
+#include "support/globals.h"
 
-// Window placement and column widths, used when the windows are created.
-struct AppSettingsData {
-    int WindowPosLeft;
-    int WindowPosTop;
-    int WindowWidth;
-    int WindowHeight;
-    int Maximized;
-    int ColWidth1;
-    int ColWidth2;
-    int ColWidth3;
-};
-
-// What new rows receive, and the preset answer for existing output files.
-struct ItemDefaultsData {
-    char DefDir[MAX_PATH];  // empty: convert in place
-    int DefType;            // a ConvType; other values mean no conversion
-    char DefPass[64];
-    OverwritePolicy DefPolicy;
-};
-
-extern AppSettingsData AppSettings;
-extern ItemDefaultsData ItemDefaults;
+// Gives AppSettings and ItemDefaults the values a missing settings file
+// gives.
+void ResetSettings(void);
 
 // Fills AppSettings and ItemDefaults from the file; anything missing takes
 // its default. Values are used as read.
 void LoadSettings(void);
 
-// Writes every key from the live main window, the live list view and
-// ItemDefaults. Results of the writes are not examined.
+// Writes every key from AppSettings and ItemDefaults, in the file's order.
+// The main window puts its live placement and column widths into
+// AppSettings first. Results of the writes are not examined.
 void SaveSettings(void);
 
 // "Mirtavolen.ini" in the executable's directory as the system reports it.

@@ -28,18 +28,4 @@ int AppendText(char* dst, size_t size, const char* src);
 size_t CopyTextCut(char* dst, size_t maxBytes, const char* src);
 
 
-// Path separators, judged character by character: a 0x5C that is the trail
-// byte of a double-byte character (表 is 0x95 0x5C) is part of that
-// character, not a separator.
-
-// Index of the last separator in s, or -1 when it has none.
-int FindLastSeparator(const char* s);
-
-// Nonzero when the last character of s is a separator.
-int EndsWithSeparator(const char* s);
-
-// out (260 bytes) = directory, a separator unless it already ends with one,
-// then name. 1 when the whole path fits 259 bytes; 0 otherwise, and out is
-// then not a path to use.
-int JoinPath(char* out, const char* directory, const char* name);
 #endif

@@ -8,14 +8,6 @@
 #include "support/settings.h"
 #include "testutil.h"
 
-void ResetSettings()
-{
-    AppSettingsData app = { (int)CW_USEDEFAULT, (int)CW_USEDEFAULT, 640, 320, 0, 256, 256, 116 };
-    AppSettings = app;
-    ZeroMemory(&ItemDefaults, sizeof ItemDefaults);
-    ItemDefaults.DefType = ConvInvert;
-}
-
 std::string SettingsFile()
 {
     return ExeDir() + "Mirtavolen.ini";

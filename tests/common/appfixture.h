@@ -10,8 +10,7 @@
 
 #include <gtest/gtest.h>
 
-// Puts AppSettings and ItemDefaults back to their built-in defaults.
-void ResetSettings();
+#include "support/settings.h"  // ResetSettings: the program's own defaults
 
 // Path of the settings file and of the log beside the test program.
 std::string SettingsFile();

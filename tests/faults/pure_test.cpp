@@ -21,7 +21,7 @@
 #include "convert/transform_impl.h"
 #include "joblist/joblabel.h"
 #include "reference.h"
-#include "support/splitpath.h"
+#include "support/pathtext.h"
 #include "support/text.h"
 
 #if defined(__SANITIZE_ADDRESS__)

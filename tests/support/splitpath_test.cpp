@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/splitpath.h"
+#include "support/pathtext.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/splitpath.h"
+#include "support/pathtext.h"
 
 #include <string.h>
 
@@ -40,4 +40,29 @@ int SplitPath(const char* path, char* dirOut, char* nameOut, int keepSlash)
         dirOut[dirLen] = '\0';
     }
     return nameLen;
+}
+
+int FindLastSeparator(const char* s)
+{
+    int last = -1;
+    for (int i = 0; s[i] != '\0'; i += CharBytes(s + i)) {
+        if (s[i] == '\\')
+            last = i;
+    }
+    return last;
+}
+
+int EndsWithSeparator(const char* s)
+{
+    size_t n = strlen(s);
+    return n > 0 && FindLastSeparator(s) == (int)(n - 1);
+}
+
+int JoinPath(char* out, const char* directory, const char* name)
+{
+    const size_t PathBuffer = 260;
+    out[0] = '\0';
+    return AppendText(out, PathBuffer, directory)
+        && (EndsWithSeparator(directory) || AppendText(out, PathBuffer, "\\"))
+        && AppendText(out, PathBuffer, name);
 }

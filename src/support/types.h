@@ -1,0 +1,27 @@
+// The plain types the job list, the settings and the conversions share:
+// conversion types and the overwrite policy word. Needs no Windows header.
+#ifndef MIRTAVOLEN_SUPPORT_TYPES_H
+#define MIRTAVOLEN_SUPPORT_TYPES_H
+
+// Conversion type numbers: also DefType in the settings, radio button
+// 2026 + n of the item settings and menu command 1023 + n.
+enum ConvType {
+    ConvInvert = 0,
+    ConvReverse = 1,
+    ConvPassword = 2,
+    ConvNone = 3
+};
+
+// What to do with an output file that already exists: the high 16 bits,
+// when exactly 1, decide without asking; the low 16 bits mean overwrite
+// (nonzero) or pass over (zero).
+typedef unsigned OverwritePolicy;
+
+inline OverwritePolicy MakeOverwritePolicy(unsigned noConfirm, unsigned overwrite)
+{
+    return ((noConfirm & 0xFFFFu) << 16) | (overwrite & 0xFFFFu);
+}
+inline int PolicySkipsQuestion(OverwritePolicy policy) { return (policy >> 16) == 1; }
+inline int PolicyOverwrites(OverwritePolicy policy) { return (policy & 0xFFFFu) != 0; }
+
+#endif
