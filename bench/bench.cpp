@@ -277,7 +277,9 @@ int ChunkLoop(FileOp op, const char* srcFile, const char* destFile)
             --chunk;
         }
     }
-    if (ok && op == OpCopyFlushed)
+    // Flushed as a conversion's output is, but for the rows that show what
+    // the flush costs and what a drain per chunk would cost.
+    if (ok && op != OpCopy && op != OpCopyWithDrains)
         ok = FlushFileBuffers(output);
     if (buffer != NULL)
         GlobalFree(buffer);
