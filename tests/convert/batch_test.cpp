@@ -281,43 +281,65 @@ TEST_F(BatchTest, UnknownLabelWithoutExistingOutputIsDeselectedSilently)
 
 // Clicks the stop button with the mouse when the progress dialog starts
 // showing a given file.
+// How StopWhenShown stops the batch when the progress dialog shows
+// StopAtFile.
+enum StopBy { StopByClick, StopByQuit };
 std::string StopAtFile;
+StopBy StopHow;
 HHOOK StopHook;
 LRESULT CALLBACK StopWhenShown(int code, WPARAM wp, LPARAM lp)
 {
     const CWPSTRUCT* m = (const CWPSTRUCT*)lp;
     if (code == HC_ACTION && m->message == WM_SETTEXT && GetDlgCtrlID(m->hwnd) == IDC_PROG_FILE
         && m->lParam != 0 && StopAtFile == (const char*)m->lParam) {
-        HWND stop = GetDlgItem(GetParent(m->hwnd), IDCANCEL);
-        PostMessageA(stop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        PostMessageA(stop, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        if (StopHow == StopByClick) {
+            HWND stop = GetDlgItem(GetParent(m->hwnd), IDCANCEL);
+            PostMessageA(stop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            PostMessageA(stop, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        } else {
+            PostQuitMessage(3);  // the program is asked to end
+        }
     }
     return CallNextHookEx(StopHook, code, wp, lp);
 }
 
-TEST_F(BatchTest, StopClickedDuringTheSecondOfThreeFiles)
+TEST_F(BatchTest, StopDuringTheSecondOfThreeFiles)
 {
-    Bytes big = RandomBytes(5 * ChunkSize + 17, 10);
-    std::string out = dir_ + "\\out";
-    lstrcpyA(ItemDefaults.DefDir, out.c_str());
-    std::string a = AddSource("a", big);
-    std::string b = AddSource("b", big);
-    std::string c = AddSource("c", big);
-    Select({ 0, 1, 2 });
-    StopAtFile = b;
-    StopHook = SetWindowsHookExA(WH_CALLWNDPROC, StopWhenShown, NULL, GetCurrentThreadId());
-    StartBatch(MainWindow, 1);
-    UnhookWindowsHookEx(StopHook);
+    // A click on the stop button, or a quit message met by a drain, which
+    // is left for the message loops.
+    for (StopBy how : { StopByClick, StopByQuit }) {
+        SCOPED_TRACE(how == StopByClick ? "click" : "quit message");
+        Bytes big = RandomBytes(5 * ChunkSize + 17, 10);
+        std::string out = dir_ + "\\out" + std::to_string(how);
+        lstrcpyA(ItemDefaults.DefDir, out.c_str());
+        std::string a = AddSource("a", big);
+        std::string b = AddSource("b", big);
+        std::string c = AddSource("c", big);
+        Select({ 0, 1, 2 });
+        StopAtFile = b;
+        StopHow = how;
+        StopHook = SetWindowsHookExA(WH_CALLWNDPROC, StopWhenShown, NULL, GetCurrentThreadId());
+        StartBatch(MainWindow, 1);
+        UnhookWindowsHookEx(StopHook);
+        MSG quit;
+        BOOL quitLeft = PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+        EXPECT_EQ(quitLeft != FALSE, how == StopByQuit);
+        if (quitLeft) {
+            EXPECT_EQ(quit.wParam, 3u);
+        }
 
-    EXPECT_EQ(ReadBytes(out + "\\a"), Inverted(big));
-    EXPECT_FALSE(FileExists(out + "\\b"));  // the partial output is deleted
-    EXPECT_FALSE(FileExists(out + "\\c"));
-    EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ b, c }));
-    EXPECT_EQ(SelectedRows(), (std::vector<int>{ 1 }));  // the third keeps its selection
-    std::vector<std::string> entries = LogEntries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_NE(entries[1].find("SrcFile  = " + b), std::string::npos);
-    EXPECT_NE(entries[1].find("Failed!"), std::string::npos);
+        EXPECT_EQ(ReadBytes(out + "\\a"), Inverted(big));
+        EXPECT_FALSE(FileExists(out + "\\b"));  // the partial output is deleted
+        EXPECT_FALSE(FileExists(out + "\\c"));
+        EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ b, c }));
+        EXPECT_EQ(SelectedRows(), (std::vector<int>{ 1 }));  // the third keeps its selection
+        std::vector<std::string> entries = LogEntries();
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_NE(entries[1].find("SrcFile  = " + b), std::string::npos);
+        EXPECT_NE(entries[1].find("Failed!"), std::string::npos);
+        SendMessageA(JobListView, LVM_DELETEALLITEMS, 0, 0);
+        DeleteFileA(LogFile().c_str());
+    }
 }
 
 // The key that KeysAtTheStopButton presses on the stop button.
