@@ -218,19 +218,6 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-Bytes RandomBytes(size_t count, unsigned seed)
-{
-    Bytes data(count);
-    unsigned x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = (unsigned char)(x >> 11);
-    }
-    return data;
-}
-
 std::string WindowText(HWND window)
 {
     char text[1024];

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-typedef std::vector<unsigned char> Bytes;
+#include "reference.h"
 
 // Directory of the running test program, ending in a backslash.
 std::string ExeDir();
@@ -28,8 +28,6 @@ bool FileExists(const std::string& path);
 // The entries of a log file, each ending in its empty line; a last entry
 // without one is returned as it is.
 std::vector<std::string> LogEntriesOf(const std::string& path);
-// Pseudo-random bytes, reproducible from the seed.
-Bytes RandomBytes(size_t count, unsigned seed);
 
 // Names in a directory (without "." and ".."), sorted; empty when the
 // directory is missing.

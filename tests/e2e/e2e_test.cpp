@@ -41,14 +41,6 @@ std::vector<std::string> Paths(const std::vector<Source>& sources)
     return paths;
 }
 
-Bytes Expected(int type, const std::string& password, const Bytes& data)
-{
-    switch (type) {
-    case 0: return ReferenceInvert(data);
-    case 1: return ReferenceReverse(data);
-    default: return ReferencePassword(password, data);
-    }
-}
 
 size_t CountOf(const std::string& text, const std::string& what)
 {
@@ -83,7 +75,7 @@ TEST(EndToEnd, EveryTypeInPlaceAndBackAgain)
         app.Command(IDM_ITEM_CONVERTALL);
         EXPECT_EQ(app.RowCount(), 0);
         for (const Source& s : sources)
-            EXPECT_EQ(ReadBytes(s.path), Expected(c.type, c.password, s.data)) << s.path;
+            EXPECT_EQ(ReadBytes(s.path), ReferenceConversion(c.type, c.password, s.data)) << s.path;
         EXPECT_FALSE(FileExists(dir + "\\_Mirtavolen.tmp"));
         EXPECT_EQ(app.Close(), 0);
 
