@@ -1,10 +1,9 @@
 // Random and adversarial byte strings fed to the functions that take paths,
 // type labels and log fields apart or put them together without any Win32
-// call, and buffers of random lengths to the byte transforms. This file builds into the Windows test program (run under Wine) and,
-// unchanged, into a native Linux program with AddressSanitizer and
-// UndefinedBehaviorSanitizer (tests/native), where any read or write out of
-// bounds stops the run at once. Under Wine the guard bytes around every
-// output buffer catch the writes.
+// call, and buffers of random lengths to the byte transforms. Under Wine the
+// guard bytes around every output buffer catch writes out of bounds; in the
+// native build with AddressSanitizer (tests/native) any read or write out of
+// bounds stops the run at once.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
