@@ -71,6 +71,30 @@ private:
 // (ending in a backslash): files that a Windows program cannot set up for
 // itself under Wine.
 std::string FixtureDir();
+// The fixtures themselves; each is "" when missing, with the reason (for
+// GTEST_SKIP) in *why. The file that nobody may change, not even root:
+std::string ImmutableFixture(std::string* why);
+// The small tmpfs to run out of space on (no trailing backslash):
+std::string FullDiskFixture(std::string* why);
+
+// Free bytes on the file system holding dir; -1 when it cannot be asked.
+long long FreeBytes(const std::string& dir);
+
+// Fills the file system of dir with one file until exactly `leave` bytes
+// stay free (a multiple of the 4096-byte page). Refuses (and fails the
+// test) on a file system larger than 64 MiB, so a missing mount cannot
+// fill a real disk. The file goes when the object does.
+class DiskFiller {
+public:
+    explicit DiskFiller(const std::string& dir);
+    ~DiskFiller();
+    // True when exactly `leave` bytes are free afterwards.
+    bool Fill(long long leave);
+    void Release();
+
+private:
+    std::string path_;
+};
 
 // Text of a dialog control or window.
 std::string WindowText(HWND window);
