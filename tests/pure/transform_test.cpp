@@ -12,6 +12,7 @@
 
 #include "convert/transform.h"
 #include "convert/transform_impl.h"
+#include "guard.h"
 #include "reference.h"
 
 namespace {
@@ -203,14 +204,24 @@ const unsigned Margin = 64;
 struct Placement {
     Bytes storage;
     size_t windowStart;
+    unsigned length;
 
     Placement(unsigned offset, unsigned length, unsigned seed)
-        : storage(RandomBytes(length + 3 * Margin + offset, seed)), windowStart(0)
+        : storage(RandomBytes(length + 3 * Margin + offset, seed)), windowStart(0), length(length)
     {
         uintptr_t base = (uintptr_t)storage.data() + Margin;
         windowStart = (size_t)(((base + 63) & ~(uintptr_t)63) - (uintptr_t)storage.data()) + offset;
     }
-    unsigned char* window() { return storage.data() + windowStart; }
+    // Runs kernel(window, length) with the guards poisoned in the sanitizer
+    // build (guard.h), so that a read outside the window stops the run too.
+    template <typename Kernel> void Run(Kernel kernel)
+    {
+        unsigned char* end = storage.data() + windowStart + length;
+        GUARD_POISON(storage.data(), windowStart);
+        GUARD_POISON(end, storage.data() + storage.size() - end);
+        kernel(storage.data() + windowStart, length);
+        GUARD_UNPOISON(storage.data(), storage.size());
+    }
 };
 
 typedef void (*ByteKernel)(unsigned char*, unsigned);
@@ -240,7 +251,7 @@ TEST(FastKernels, MatchDefinitionsAtEveryAlignment)
             for (unsigned length : lengths) {
                 Placement actual(offset, length, offset * 7919u + length);
                 Bytes expected = actual.storage;
-                c.fast(actual.window(), length);
+                actual.Run(c.fast);
                 c.defined(expected.data() + actual.windowStart, length);
                 ASSERT_TRUE(actual.storage == expected)
                     << c.name << ", offset " << offset << ", length " << length;
@@ -289,17 +300,20 @@ INSTANTIATE_FOR_EVERY_XOR_PATH(PasswordKernels);
 TEST_P(PasswordKernels, MatchDefinitionAndLeaveGeneratorInStep)
 {
     const std::vector<unsigned> lengths = WindowLengths();
-    // 10 bytes fit one pshufb register of the lane paths, 27 need two.
-    const Bytes shortPassword = PasswordOfLength(10, 4);
-    const Bytes longPassword = PasswordOfLength(27, 5);
+    // 10 bytes fit one pshufb register of the lane paths, 27 need two, 40
+    // go to the key table.
+    const Bytes passwords[] = { PasswordOfLength(10, 4), PasswordOfLength(27, 5),
+                                PasswordOfLength(40, 6) };
     for (unsigned offset = 0; offset < 64; ++offset) {
-        const Bytes& password = offset % 2 == 0 ? shortPassword : longPassword;
+        const Bytes& password = passwords[offset % 3];
         for (unsigned length : lengths) {
             unsigned seed = offset * 2654435761u ^ length;
             Placement actual(offset, length, offset + 31u * length);
             Bytes expected = actual.storage;
             SeedPasswordRandom(seed);
-            XorPasswordBytes(password.data(), (unsigned)password.size(), actual.window(), length);
+            actual.Run([&password](unsigned char* window, unsigned n) {
+                XorPasswordBytes(password.data(), (unsigned)password.size(), window, n);
+            });
             std::vector<int> after = NextResults(3);
             ReferenceGenerator g =
                 DefinedXor(password, seed, expected.data() + actual.windowStart, length);
