@@ -353,15 +353,6 @@ TEST(PureFunctions, SplitPathPartsRebuildTheUnquotedInput)
     }
 }
 
-TEST(PureFunctions, SplitPathOfNullIsRefused)
-{
-    Guarded dir(PathRoom);
-    Guarded name(PathRoom);
-    EXPECT_EQ(SplitPath(NULL, dir.data(), name.data(), 0), -1);
-    EXPECT_TRUE(dir.Untouched());
-    EXPECT_TRUE(name.Untouched());
-}
-
 void CheckCut(int line, const std::string& src, size_t maxBytes)
 {
     SCOPED_TRACE(testing::Message() << "line " << line << ", src " << Hex(src) << " ("

@@ -108,15 +108,16 @@ TEST(SplitPath, RefusesNullEmptyAndOverlongPathsWritingNothing)
         { __LINE__, tooLong.c_str(), -1 },
         { __LINE__, quoted.c_str(), -1 },
     };
+    const std::string untouched(PathRoom, 'U');
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
         char dir[PathRoom];
         char name[PathRoom];
-        strcpy(dir, Untouched);
-        strcpy(name, Untouched);
+        memset(dir, 'U', PathRoom);
+        memset(name, 'U', PathRoom);
         EXPECT_EQ(SplitPath(c.path, dir, name, 0), c.result);
-        EXPECT_STREQ(dir, Untouched);
-        EXPECT_STREQ(name, Untouched);
+        EXPECT_EQ(std::string(dir, PathRoom), untouched) << "no byte of either buffer is written";
+        EXPECT_EQ(std::string(name, PathRoom), untouched);
     }
 
     char dir[PathRoom];
