@@ -96,7 +96,8 @@ std::string PathOfLength(const std::string& base, size_t length)
     return path;
 }
 
-bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail)
+bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail,
+                    const Bytes& head)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, NULL);
@@ -112,8 +113,24 @@ bool MakeSparseFile(const std::string& path, unsigned long long size, const Byte
         ok = WriteFile(h, tail.data(), (DWORD)tail.size(), &written, NULL)
             && written == tail.size();
     }
+    if (ok && !head.empty()) {
+        DWORD written = 0;
+        at.QuadPart = 0;
+        ok = SetFilePointerEx(h, at, NULL, FILE_BEGIN)
+            && WriteFile(h, head.data(), (DWORD)head.size(), &written, NULL)
+            && written == head.size();
+    }
     CloseHandle(h);
     return ok;
+}
+
+std::string UserName()
+{
+    char user[256];
+    DWORD size = sizeof user;
+    if (!GetUserNameA(user, &size))
+        return "DefUser";
+    return user;
 }
 
 CurrentDirectory::CurrentDirectory(const std::string& dir)

@@ -45,8 +45,14 @@ bool WriteTextW(const std::string& path, const std::string& text);
 std::string PathOfLength(const std::string& base, size_t length);
 
 // Creates a sparse file of `size` bytes (no data written) and, when given,
-// writes `tail` at its end. The file system keeps the holes unallocated.
-bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes());
+// writes `tail` at its end and `head` at its start. The file system keeps
+// the holes unallocated.
+bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes(),
+                    const Bytes& head = Bytes());
+
+// The user whose sections the settings file holds: the Windows user name,
+// "DefUser" when there is none (as the program does).
+std::string UserName();
 
 // The Linux path of a file under Wine ("Z:\\tmp\\a" is "/tmp/a"); empty
 // when not running under Wine.

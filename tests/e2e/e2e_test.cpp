@@ -174,13 +174,11 @@ TEST(EndToEnd, SettingsFileIsWrittenOnClose)
     });
     EXPECT_EQ(app.Close(), 0);
 
-    char user[256];
-    DWORD size = sizeof user;
-    GetUserNameA(user, &size);
+    const std::string user = UserName();
     std::string ini = app.IniPath();
     auto key = [&](const char* section, const char* name) {
         char value[300];
-        GetPrivateProfileStringA((std::string(user) + "/" + section).c_str(), name, "?", value,
+        GetPrivateProfileStringA((user + "/" + section).c_str(), name, "?", value,
                                  sizeof value, ini.c_str());
         return std::string(value);
     };

@@ -184,28 +184,6 @@ TEST_F(TmpfsTest, LogEntryThatDoesNotFitIsTakenBackWhole)
     EXPECT_EQ(added.find("\n\n"), added.size() - 2);
 }
 
-// A sparse file of `size` bytes with known bytes at both ends; false when
-// it could not be made or takes more than a few pages.
-bool MakeSparseFile(const std::string& path, long long size)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER at;
-    at.QuadPart = size;
-    bool ok = SetFilePointerEx(h, at, NULL, FILE_BEGIN) && SetEndOfFile(h);
-    DWORD written = 0;
-    at.QuadPart = 0;
-    ok = ok && SetFilePointerEx(h, at, NULL, FILE_BEGIN)
-        && WriteFile(h, "HEAD", 4, &written, NULL) && written == 4;
-    at.QuadPart = size - 4;
-    ok = ok && SetFilePointerEx(h, at, NULL, FILE_BEGIN)
-        && WriteFile(h, "TAIL", 4, &written, NULL) && written == 4;
-    CloseHandle(h);
-    return ok;
-}
-
 // The size and the bytes at both ends, or "" when the file cannot be read.
 std::string SizeAndEnds(const std::string& path)
 {
@@ -248,7 +226,7 @@ TEST_F(TmpfsTest, FilesOf4GiBOrMoreAreRefusedWithoutWritingAnything)
         DeleteFileA(LogFile().c_str());
         std::string src = dir_ + "\\huge.bin";
         long long freeBefore = FreeBytes(root_);
-        ASSERT_TRUE(MakeSparseFile(src, c.size));
+        ASSERT_TRUE(MakeSparseFile(src, c.size, { 'T', 'A', 'I', 'L' }, { 'H', 'E', 'A', 'D' }));
         // Sparse under Wine too: a few pages, not gigabytes.
         ASSERT_LE(freeBefore - FreeBytes(root_), 16 * Page);
         std::string original = SizeAndEnds(src);
