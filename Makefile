@@ -33,5 +33,8 @@ bench: prefix
 dist: build
 	@cmake --build $(BUILD) --target dist
 
+# The test fixtures (an immutable file, a mounted tmpfs) are released first:
+# rm -rf cannot remove either.
 clean:
+	@sh tests/fixtures.sh release $(BUILD)/tests/fixtures
 	rm -rf $(BUILD)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Screenshots of the about box with its link normal, hovered and visited.
 # Each state runs build/tests/about_shots.exe inside Wine's own desktop
-# window (which draws window frames) on a private Xvfb screen.
+# window (which draws window frames) on a private Xvfb screen; the screen is
+# taken as soon as the program signals that the box shows the state.
 # Usage: scripts/about-shots.sh [OUTDIR]   (default build/shots)
 # Writes about-STATE.png (the whole screen) and about-STATE-box.png (the box
 # with a margin, enlarged three times) for STATE in normal, hover, visited.
@@ -30,7 +31,6 @@ for state in normal hover visited; do
     [ -s "$signals/ready" ] || { echo "about-shots: the box did not open ($state)" >&2; exit 1; }
     read -r left top right bottom < "$signals/ready"
     [ "$left" != failed ] || { echo "about-shots: the link did not reach $state" >&2; exit 1; }
-    sleep 1  # the box paints after the state is set
     import -window root "$out/about-$state.png"
     convert "$out/about-$state.png" \
         -crop "$((right - left + 40))x$((bottom - top + 40))+$((left - 20))+$((top - 20))" \

@@ -5,7 +5,8 @@
 # (docs/images/main-window.png, docs/images/item-settings.png), and, for a
 # look at the other modes, the item settings of several rows and the
 # default settings (build/shots/readme/item-rows.png, item-defaults.png).
-# Needs `make build` first.
+# Needs `make build` first. Every step waits for build/tests/shotdriver.exe,
+# which returns once the window it changed has repainted.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR="${BUILD_DIR:-$root/build}"
@@ -19,8 +20,8 @@ files="$WINEPREFIX/drive_c/資料"
 rm -rf "$work" "$files"
 mkdir -p "$work/app" "$files/見積もり"
 cp "$BUILD_DIR/Mirtavolen.exe" "$work/app/"
-i686-w64-mingw32-g++-posix -O2 "$root/scripts/shotdriver.cpp" -o "$work/shotdriver.exe" \
-    -static -luser32
+driver="$BUILD_DIR/tests/shotdriver.exe"
+[ -f "$driver" ] || { echo "screenshots: $driver is not built (make build)" >&2; exit 1; }
 
 # Some files to convert, and settings that send output to another folder.
 head -c 3000 /dev/urandom > "$files/見積もり/予定表.xls"
@@ -39,33 +40,26 @@ wine explorer /desktop=shot,760x420 "$(winepath -w "$work/app/Mirtavolen.exe")" 
     'C:\資料\見積もり\予定表.xls' 'C:\資料\見積もり\写真 2026-11-03.jpg' \
     'C:\資料\メモ.txt' 'C:\資料\report&summary.pdf' &
 desktop=$!
-sleep 4
-drv() { wine "$work/shotdriver.exe" "$@"; }
+drv() { wine "$driver" "$@" || { echo "screenshots: shotdriver $* failed" >&2; exit 1; }; }
+drv ready 4
 drv select 1
 drv command 1024          # the second row: reverse
 drv select 3
-sleep 1
 import -window root "$work/screen-main.png"
 convert "$work/screen-main.png" -crop 760x320+0+0 +repage "$root/docs/images/main-window.png"
 
 drv select 0
-drv command 1022          # item settings of the first row
-drv dialog
-sleep 1
+drv open 1022             # item settings of the first row
 import -window root "$work/screen-item.png"
 convert "$work/screen-item.png" -crop 760x320+0+0 +repage "$root/docs/images/item-settings.png"
 drv cancel
-sleep 1
 
 # The same dialog over all rows, and on the defaults.
 shot_dialog() {
-    drv command "$1"
-    drv dialog
-    sleep 1
+    drv open "$1"
     import -window root "$work/screen.png"
     convert "$work/screen.png" -crop 760x320+0+0 +repage "$work/$2.png"
     drv cancel
-    sleep 1
 }
 drv command 1027          # select all
 shot_dialog 1022 item-rows

@@ -68,14 +68,7 @@ protected:
         MainWindowTest::SetUp();
         dir_ = TestDir();
     }
-    void AddFiles(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            std::string path = dir_ + "\\f" + std::to_string(i) + ".txt";
-            WriteText(path, "data");
-            ASSERT_EQ(AddJobRow(JobListView, path.c_str(), -1), 1);
-        }
-    }
+    void AddFiles(int count) { AddFileRows(dir_, count); }
     HMENU Popup(int position) { return GetSubMenu(GetMenu(MainWindow), position); }
     bool Grayed(HMENU popup, UINT id)
     {
@@ -311,12 +304,8 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        std::string dir = TestDir();
-        for (int i = 0; i < 2; ++i) {
-            std::string path = dir + "\\r" + std::to_string(i) + ".txt";
-            WriteText(path, "x");
-            AddJobRow(JobListView, path.c_str(), -1);
-        }
+        if (!HasFatalFailure())
+            AddFileRows(TestDir(), 2);
     }
     // Runs an opener; returns the title of the dialog it opened, or "" when
     // none opened.
@@ -381,12 +370,8 @@ TEST_F(MainWindowTest, VersionCommandOpensTheAboutBoxOverTheMainWindow)
 
 TEST_F(MainWindowTest, ClosingTheAboutBoxGivesTheKeyboardBackToTheMainWindow)
 {
-    std::string dir = TestDir();
-    for (int i = 0; i < 2; ++i) {
-        std::string path = dir + "\\f" + std::to_string(i) + ".txt";
-        ASSERT_TRUE(WriteText(path, "data"));
-        ASSERT_EQ(AddJobRow(JobListView, path.c_str(), -1), 1);
-    }
+    AddFileRows(TestDir(), 2);
+    ASSERT_FALSE(HasFailure());
     HACCEL shortcuts = LoadAcceleratorsA(AppInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(shortcuts, (HACCEL)NULL);
 

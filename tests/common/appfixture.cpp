@@ -97,6 +97,22 @@ std::vector<int> MainWindowTest::SelectedRows() const
     return rows;
 }
 
+std::vector<std::string> MainWindowTest::AddFileRows(const std::string& dir, int count) const
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) {
+        paths.push_back(dir + "\\f" + std::to_string(i) + ".txt");
+        EXPECT_TRUE(WriteText(paths.back(), "f" + std::to_string(i) + ".txt"));
+        EXPECT_EQ(AddJobRow(JobListView, paths.back().c_str(), -1), 1) << paths.back();
+    }
+    return paths;
+}
+
+void MainWindowTest::ClearRows() const
+{
+    SendMessageA(JobListView, LVM_DELETEALLITEMS, 0, 0);
+}
+
 int MainWindowTest::FocusedRow() const
 {
     return (int)SendMessageA(JobListView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_FOCUSED, 0));

@@ -36,6 +36,11 @@ protected:
     void Select(const std::vector<int>& rows) const;
     std::vector<int> SelectedRows() const;
     int FocusedRow() const;
+    // Writes files f0.txt, f1.txt, ... into dir, lists each as a row with
+    // the current defaults and returns their paths.
+    std::vector<std::string> AddFileRows(const std::string& dir, int count) const;
+    // Removes every row directly, to start a case of a table afresh.
+    void ClearRows() const;
 };
 
 #endif

@@ -45,10 +45,7 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param)
 std::string ItemSettings(const std::string& defDir, int defType, const std::string& defPass,
                          int overwrite, int noConfirm)
 {
-    char user[256];
-    DWORD size = sizeof user;
-    GetUserNameA(user, &size);
-    return std::string("[") + user + "/Item]\r\nDefDir=" + defDir + "\r\nDefType=" +
+    return "[" + UserName() + "/Item]\r\nDefDir=" + defDir + "\r\nDefType=" +
            std::to_string(defType) + "\r\nDefPass=" + defPass + "\r\nDefOverWrite=" +
            std::to_string(overwrite) + "\r\nDefNoConfirm=" + std::to_string(noConfirm) + "\r\n";
 }

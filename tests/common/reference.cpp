@@ -15,12 +15,10 @@ Bytes ReferenceReverse(Bytes data)
 unsigned ReferenceKeyStream(unsigned state, const unsigned char* password, size_t length,
                             unsigned char* data, size_t count)
 {
-    for (size_t i = 0; i < count; ++i) {
-        state = state * 214013u + 2531011u;
-        unsigned r = (state >> 16) & 0x7FFF;
-        data[i] ^= password[r % length];
-    }
-    return state;
+    ReferenceGenerator g = { state };
+    for (size_t i = 0; i < count; ++i)
+        data[i] ^= password[(unsigned)g.Next() % length];
+    return g.state;
 }
 
 Bytes ReferencePassword(const std::string& password, Bytes data)
@@ -28,5 +26,28 @@ Bytes ReferencePassword(const std::string& password, Bytes data)
     unsigned state = (unsigned)((int)password.size() + (int)(signed char)password[0]);
     ReferenceKeyStream(state, (const unsigned char*)password.data(), password.size(), data.data(),
                        data.size());
+    return data;
+}
+
+Bytes ReferenceConversion(int type, const std::string& password, Bytes data)
+{
+    switch (type) {
+    case 0: return ReferenceInvert(data);
+    case 1: return ReferenceReverse(data);
+    case 2: return ReferencePassword(password, data);
+    default: return data;
+    }
+}
+
+Bytes RandomBytes(size_t count, unsigned seed)
+{
+    Bytes data(count);
+    unsigned x = seed * 2654435761u + 12345u;
+    for (size_t i = 0; i < count; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        data[i] = (unsigned char)(x >> 11);
+    }
     return data;
 }

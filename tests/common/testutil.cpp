@@ -96,7 +96,8 @@ std::string PathOfLength(const std::string& base, size_t length)
     return path;
 }
 
-bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail)
+bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail,
+                    const Bytes& head)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, NULL);
@@ -112,8 +113,24 @@ bool MakeSparseFile(const std::string& path, unsigned long long size, const Byte
         ok = WriteFile(h, tail.data(), (DWORD)tail.size(), &written, NULL)
             && written == tail.size();
     }
+    if (ok && !head.empty()) {
+        DWORD written = 0;
+        at.QuadPart = 0;
+        ok = SetFilePointerEx(h, at, NULL, FILE_BEGIN)
+            && WriteFile(h, head.data(), (DWORD)head.size(), &written, NULL)
+            && written == head.size();
+    }
     CloseHandle(h);
     return ok;
+}
+
+std::string UserName()
+{
+    char user[256];
+    DWORD size = sizeof user;
+    if (!GetUserNameA(user, &size))
+        return "DefUser";
+    return user;
 }
 
 CurrentDirectory::CurrentDirectory(const std::string& dir)
@@ -133,6 +150,96 @@ std::string FixtureDir()
 {
     return ExeDir() + "fixtures\\";
 }
+
+std::string ImmutableFixture(std::string* why)
+{
+    const std::string locked = FixtureDir() + "immutable\\locked.bin";
+    if (FileExists(locked))
+        return locked;
+    *why = locked + " is missing: tests/fixtures.sh makes it when ctest runs as root "
+                    "on a file system that has chattr +i";
+    return "";
+}
+
+std::string FullDiskFixture(std::string* why)
+{
+    const std::string full = FixtureDir() + "full";
+    ULARGE_INTEGER available, total;
+    if (!GetDiskFreeSpaceExA((full + "\\").c_str(), &available, &total, NULL)) {
+        *why = full + " is missing: tests/fixtures.sh mounts a tmpfs there when ctest runs "
+                      "as root";
+        return "";
+    }
+    if (total.QuadPart > (16u << 20)) {
+        *why = full + " is no small file system (" + std::to_string(total.QuadPart)
+               + " bytes): tests/fixtures.sh mounts an 8 MiB tmpfs there when ctest runs as root";
+        return "";
+    }
+    return full;
+}
+
+long long FreeBytes(const std::string& dir)
+{
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA((dir + "\\").c_str(), &available, &total, &free))
+        return -1;
+    return (long long)available.QuadPart;
+}
+
+DiskFiller::DiskFiller(const std::string& dir) : path_(dir + "\\filler.bin") {}
+
+DiskFiller::~DiskFiller()
+{
+    Release();
+}
+
+void DiskFiller::Release()
+{
+    DeleteFileA(path_.c_str());
+}
+
+bool DiskFiller::Fill(long long leave)
+{
+    ULARGE_INTEGER available, total, free;
+    std::string dir = path_.substr(0, path_.rfind('\\') + 1);
+    if (!GetDiskFreeSpaceExA(dir.c_str(), &available, &total, &free)) {
+        ADD_FAILURE() << "no free space reported for " << dir;
+        return false;
+    }
+    const unsigned long long Limit = 64ull << 20;
+    if (total.QuadPart > Limit) {
+        ADD_FAILURE() << dir << " holds " << total.QuadPart
+                      << " bytes: not the small tmpfs of the tests, not filled";
+        return false;
+    }
+    HANDLE h = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot create " << path_;
+        return false;
+    }
+    std::vector<char> block(1 << 20, 'f');
+    unsigned long long size = 0;
+    while (size <= Limit) {
+        DWORD written = 0;
+        if (!WriteFile(h, block.data(), (DWORD)block.size(), &written, NULL) || written == 0)
+            break;
+        size += written;
+    }
+    // Give back whole pages until `leave` bytes are free.
+    bool ok = true;
+    if (leave > 0) {
+        LARGE_INTEGER end;
+        end.QuadPart = (long long)size - leave;
+        ok = end.QuadPart >= 0 && SetFilePointerEx(h, end, NULL, FILE_BEGIN) && SetEndOfFile(h);
+        EXPECT_TRUE(ok) << "filled " << size << " bytes, error " << GetLastError();
+    }
+    CloseHandle(h);
+    long long nowFree = FreeBytes(dir.substr(0, dir.size() - 1));
+    EXPECT_EQ(nowFree, leave) << "the disk could not be filled as asked";
+    return ok && nowFree == leave;
+}
+
 
 std::vector<std::string> ListDir(const std::string& dir)
 {
@@ -216,19 +323,6 @@ std::string ReadText(const std::string& path)
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-Bytes RandomBytes(size_t count, unsigned seed)
-{
-    Bytes data(count);
-    unsigned x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = (unsigned char)(x >> 11);
-    }
-    return data;
 }
 
 std::string WindowText(HWND window)

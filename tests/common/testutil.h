@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-typedef std::vector<unsigned char> Bytes;
+#include "reference.h"
 
 // Directory of the running test program, ending in a backslash.
 std::string ExeDir();
@@ -28,8 +28,6 @@ bool FileExists(const std::string& path);
 // The entries of a log file, each ending in its empty line; a last entry
 // without one is returned as it is.
 std::vector<std::string> LogEntriesOf(const std::string& path);
-// Pseudo-random bytes, reproducible from the seed.
-Bytes RandomBytes(size_t count, unsigned seed);
 
 // Names in a directory (without "." and ".."), sorted; empty when the
 // directory is missing.
@@ -47,8 +45,14 @@ bool WriteTextW(const std::string& path, const std::string& text);
 std::string PathOfLength(const std::string& base, size_t length);
 
 // Creates a sparse file of `size` bytes (no data written) and, when given,
-// writes `tail` at its end. The file system keeps the holes unallocated.
-bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes());
+// writes `tail` at its end and `head` at its start. The file system keeps
+// the holes unallocated.
+bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes(),
+                    const Bytes& head = Bytes());
+
+// The user whose sections the settings file holds: the Windows user name,
+// "DefUser" when there is none (as the program does).
+std::string UserName();
 
 // The Linux path of a file under Wine ("Z:\\tmp\\a" is "/tmp/a"); empty
 // when not running under Wine.
@@ -73,6 +77,30 @@ private:
 // (ending in a backslash): files that a Windows program cannot set up for
 // itself under Wine.
 std::string FixtureDir();
+// The fixtures themselves; each is "" when missing, with the reason (for
+// GTEST_SKIP) in *why. The file that nobody may change, not even root:
+std::string ImmutableFixture(std::string* why);
+// The small tmpfs to run out of space on (no trailing backslash):
+std::string FullDiskFixture(std::string* why);
+
+// Free bytes on the file system holding dir; -1 when it cannot be asked.
+long long FreeBytes(const std::string& dir);
+
+// Fills the file system of dir with one file until exactly `leave` bytes
+// stay free (a multiple of the 4096-byte page). Refuses (and fails the
+// test) on a file system larger than 64 MiB, so a missing mount cannot
+// fill a real disk. The file goes when the object does.
+class DiskFiller {
+public:
+    explicit DiskFiller(const std::string& dir);
+    ~DiskFiller();
+    // True when exactly `leave` bytes are free afterwards.
+    bool Fill(long long leave);
+    void Release();
+
+private:
+    std::string path_;
+};
 
 // Text of a dialog control or window.
 std::string WindowText(HWND window);

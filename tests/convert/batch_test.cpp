@@ -22,13 +22,6 @@
 
 namespace {
 
-Bytes Inverted(Bytes b)
-{
-    for (auto& c : b)
-        c = (unsigned char)~c;
-    return b;
-}
-
 std::vector<std::string> LogEntries()
 {
     return LogEntriesOf(LogFile());
@@ -85,8 +78,8 @@ TEST_F(BatchTest, AllRowsWithTheSecondFailing)
 
     EXPECT_EQ(SrcColumn(), std::vector<std::string>{ b });
     EXPECT_TRUE(SelectedRows().empty());
-    EXPECT_EQ(ReadBytes(a), Inverted(data));
-    EXPECT_EQ(ReadBytes(c), Inverted(data));
+    EXPECT_EQ(ReadBytes(a), ReferenceInvert(data));
+    EXPECT_EQ(ReadBytes(c), ReferenceInvert(data));
     std::vector<std::string> entries = LogEntries();
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].find("Failed!"), std::string::npos);
@@ -108,7 +101,7 @@ TEST_F(BatchTest, SelectedRowsOnly)
     EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ paths[0], paths[2], paths[4] }));
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(ReadBytes(paths[i]), (i == 1 || i == 3) ? Inverted(data) : data);
+        EXPECT_EQ(ReadBytes(paths[i]), (i == 1 || i == 3) ? ReferenceInvert(data) : data);
     }
     std::vector<std::string> entries = LogEntries();
     ASSERT_EQ(entries.size(), 2u);
@@ -137,7 +130,7 @@ TEST_F(BatchTest, NoConfirmationWithOverwriteReplacesWithoutAsking)
     ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
     StartBatch(MainWindow, 1);
     EXPECT_EQ(RowCount(), 0);
-    EXPECT_EQ(ReadBytes(a), Inverted(data));
+    EXPECT_EQ(ReadBytes(a), ReferenceInvert(data));
 }
 
 TEST_F(BatchTest, DoNotOverwriteWithoutTheCheckBoxAsksAgainForTheNextRow)
@@ -220,8 +213,8 @@ TEST_F(BatchTest, SameSettingFromNowOnAnswersTheRestOfTheBatch)
         EXPECT_EQ(driver.Done(), 1);
     }
     EXPECT_EQ(RowCount(), 0);
-    EXPECT_EQ(ReadBytes(a), Inverted(data));
-    EXPECT_EQ(ReadBytes(b), Inverted(data));
+    EXPECT_EQ(ReadBytes(a), ReferenceInvert(data));
+    EXPECT_EQ(ReadBytes(b), ReferenceInvert(data));
     EXPECT_EQ(LogEntries().size(), 2u);
 }
 
@@ -328,7 +321,7 @@ TEST_F(BatchTest, StopDuringTheSecondOfThreeFiles)
             EXPECT_EQ(quit.wParam, 3u);
         }
 
-        EXPECT_EQ(ReadBytes(out + "\\a"), Inverted(big));
+        EXPECT_EQ(ReadBytes(out + "\\a"), ReferenceInvert(big));
         EXPECT_FALSE(FileExists(out + "\\b"));  // the partial output is deleted
         EXPECT_FALSE(FileExists(out + "\\c"));
         EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ b, c }));
@@ -389,7 +382,7 @@ TEST_F(BatchTest, KeysAtTheStopButtonDuringABatch)
         if (c.stops) {
             EXPECT_FALSE(FileExists(dir_ + "\\out\\a"));  // the partial output is deleted
         } else {
-            EXPECT_EQ(ReadBytes(dir_ + "\\out\\a"), Inverted(big));
+            EXPECT_EQ(ReadBytes(dir_ + "\\out\\a"), ReferenceInvert(big));
         }
     }
 }
@@ -462,7 +455,7 @@ TEST_F(BatchTest, EntriesOfSuccessiveBatchesFollowOneAnother)
     ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
     std::string a = AddSource("a", data);
     StartBatch(MainWindow, 1);
-    EXPECT_EQ(ReadBytes(a), Inverted(data));
+    EXPECT_EQ(ReadBytes(a), ReferenceInvert(data));
     ASSERT_EQ(AddJobRow(JobListView, a.c_str(), -1), 1);
     StartBatch(MainWindow, 1);
     EXPECT_EQ(LogEntries().size(), 2u);

@@ -201,10 +201,10 @@ TEST_F(FileConversion, ExistingDestFileOpenElsewhereIsLeftAlone)
 TEST_F(FileConversion, ImmutableFileIsNeverChanged)
 {
     // Nobody may write it or rename anything over it, not even root.
-    const std::string folder = FixtureDir() + "immutable";
-    const std::string locked = folder + "\\locked.bin";
-    if (!FileExists(locked))
-        GTEST_SKIP() << locked << " is missing: tests/fixtures.sh makes it when ctest runs as root";
+    std::string why;
+    const std::string locked = ImmutableFixture(&why);
+    if (locked.empty())
+        GTEST_SKIP() << why;
     const Bytes old = ReadBytes(locked);
     ASSERT_FALSE(old.empty());
     const std::string src = dir + "\\src.bin";
@@ -219,7 +219,7 @@ TEST_F(FileConversion, ImmutableFileIsNeverChanged)
         EXPECT_EQ(Convert(kind, locked, locked, dialog()), 0);
         EXPECT_EQ(progress.Positions().back(), 100);
         EXPECT_TRUE(ReadBytes(locked) == old);
-        EXPECT_EQ(ListDir(folder), (Names{ "locked.bin" }));
+        EXPECT_EQ(ListDir(locked.substr(0, locked.rfind('\\'))), (Names{ "locked.bin" }));
     }
 }
 
@@ -382,13 +382,16 @@ TEST_F(FileConversion, OutputThatIsNoDiskFileFails)
 
 TEST_F(FileConversion, FullDiskFailsAndDeletesWhatItWrote)
 {
-    const std::string full = FixtureDir() + "full";
-    ULARGE_INTEGER available, total;
-    if (!GetDiskFreeSpaceExA(full.c_str(), &available, &total, NULL)
-        || total.QuadPart > 2 * 1024 * 1024)
-        GTEST_SKIP() << full << " is no small file system: tests/fixtures.sh mounts one when "
-                     << "run by ctest as root";
-    ASSERT_EQ(ListDir(full), Names());
+    std::string why;
+    const std::string disk = FullDiskFixture(&why);
+    if (disk.empty())
+        GTEST_SKIP() << why;
+    const std::string full = disk + "\\convert";
+    RemoveTree(full);
+    ASSERT_TRUE(CreateDirectoryA(full.c_str(), NULL)) << full;
+    // 1 MiB left: room for the source in place, not for it and its copy.
+    DiskFiller filler(disk);
+    ASSERT_TRUE(filler.Fill(1 << 20));
     const Bytes big = RandomBytes(1500000, 8);
     ASSERT_TRUE(WriteBytes(dir + "\\big.bin", big));
     const Bytes data = RandomBytes(600000, 9);
@@ -412,6 +415,7 @@ TEST_F(FileConversion, FullDiskFailsAndDeletesWhatItWrote)
         EXPECT_EQ(ListDir(full), (Names{ "in place.bin" }));
         DeleteFileA(inPlace.c_str());
     }
+    RemoveTree(full);
 }
 
 TEST_F(FileConversion, FilesOf4GiBOrMoreAreRefusedBeforeAnythingIsWritten)

@@ -2,6 +2,8 @@
 // dialog made from template 2001: contents, progress, in-place
 // replacement, cancelling, output directories and the dialog's texts.
 #include <windows.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <string>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion.h"
+#include "convert/transform.h"
 #include "res/resource.h"
 
 namespace {
@@ -51,6 +54,29 @@ TEST_F(FileConversion, ConvertsEverySizeByteForByte)
             DeleteFileA(dest.c_str());
         }
     }
+}
+
+// msvcrt's rand() is the same generator as the password's: an oracle
+// independent of both the program and reference.h, asked once here, for
+// the generator alone and for a whole password file (whose seed, 7 - 107,
+// wraps below zero).
+TEST_F(FileConversion, PasswordStreamIsTheCRuntimesRand)
+{
+    for (unsigned seed : { 1u, 0u, 102u, 0xFFFFFF87u, 0x80000000u }) {
+        srand(seed);
+        SeedPasswordRandom(seed);
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(NextPasswordRandom(), rand()) << "seed " << seed << " step " << i;
+    }
+    const Bytes data = RandomBytes(300000, 3);
+    Bytes expected = data;
+    const size_t length = strlen(TestPassword);
+    srand((unsigned)((int)length + (int)(signed char)TestPassword[0]));
+    for (unsigned char& b : expected)
+        b ^= (unsigned char)TestPassword[(size_t)rand() % length];
+    ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    ASSERT_EQ(Convert(Password, dir + "\\src.bin", dir + "\\dest.bin", dialog()), 1);
+    EXPECT_TRUE(ReadBytes(dir + "\\dest.bin") == expected);
 }
 
 TEST_F(FileConversion, ReplacesALongerExistingDestFile)

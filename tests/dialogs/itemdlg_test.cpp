@@ -1,5 +1,5 @@
-// The item settings dialog, opened for real and driven from inside the
-// process: a report list view of three columns stands in for the job list.
+// The item settings dialog, opened for real over the main window and its
+// job list and driven from inside the process.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "app/mainwnd.h"
+#include "appfixture.h"
 #include "dialogs/itemdlg.h"
+#include "joblist/jobrow.h"
 #include "joblist/listview.h"
 #include "res/resource.h"
 #include "screenshot.h"
@@ -112,92 +114,46 @@ void SetDefaults(const char* dir, int type, const char* password)
     strcpy(ItemDefaults.DefPass, password);
 }
 
-class ItemSettings : public ::testing::Test {
+class ItemSettings : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        AppInstance = GetModuleHandleA(NULL);
-        savedDefaults_ = ItemDefaults;
-        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 100, 100, 640, 400,
-                                 NULL, NULL, AppInstance, NULL);
-        ASSERT_NE(owner_, (HWND)NULL);
-        list_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT
-                                | LVS_SHOWSELALWAYS, 0, 0, 620, 380, owner_,
-                                (HMENU)IDC_JOBLIST, AppInstance, NULL);
-        ASSERT_NE(list_, (HWND)NULL);
-        for (int i = 0; i < 3; ++i) {
-            LVCOLUMNA column;
-            ZeroMemory(&column, sizeof column);
-            column.mask = LVCF_WIDTH | LVCF_TEXT;
-            column.cx = 200;
-            column.pszText = (LPSTR)"column";
-            ASSERT_EQ(SendMessageA(list_, LVM_INSERTCOLUMNA, i, (LPARAM)&column), i);
-        }
-        JobListView = list_;
-    }
-
-    void TearDown() override
-    {
-        JobListView = NULL;
-        DestroyWindow(owner_);
-        ItemDefaults = savedDefaults_;
+        MainWindowTest::SetUp();
+        owner_ = MainWindow;
+        list_ = JobListView;
     }
 
     // Replaces the list's rows; false when the list refused one.
     bool SetRows(const std::vector<RowText>& rows)
     {
-        if (!SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0))
-            return false;
+        ClearRows();
         for (const RowText& row : rows) {
             LVITEMA item;
             ZeroMemory(&item, sizeof item);
             item.mask = LVIF_TEXT;
-            item.iItem = (int)SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0);
+            item.iItem = RowCount();
             item.pszText = (LPSTR)row.src;
-            item.iItem = (int)SendMessageA(list_, LVM_INSERTITEMA, 0, (LPARAM)&item);
-            if (item.iItem < 0)
+            if (SendMessageA(list_, LVM_INSERTITEMA, 0, (LPARAM)&item) != item.iItem
+                || WriteJobColumn(list_, item.iItem, ColDestFile, row.dest) != 1
+                || WriteJobColumn(list_, item.iItem, ColTypeLabel, row.label) != 1)
                 return false;
-            const char* texts[] = { row.dest, row.label };
-            for (int column = 1; column <= 2; ++column) {
-                item.iSubItem = column;
-                item.pszText = (LPSTR)texts[column - 1];
-                if (!SendMessageA(list_, LVM_SETITEMA, 0, (LPARAM)&item))
-                    return false;
-            }
         }
         return true;
     }
 
     bool Select(const std::vector<int>& rows)
     {
-        for (int row : rows) {
-            LVITEMA item;
-            ZeroMemory(&item, sizeof item);
-            item.stateMask = LVIS_SELECTED;
-            item.state = LVIS_SELECTED;
-            if (!SendMessageA(list_, LVM_SETITEMSTATE, row, (LPARAM)&item))
-                return false;
-        }
-        return true;
+        MainWindowTest::Select(rows);
+        return SelectedRows() == rows;
     }
 
     bool IsSelected(int row)
     {
-        return SendMessageA(list_, LVM_GETITEMSTATE, row, LVIS_SELECTED) == LVIS_SELECTED;
+        std::vector<int> rows = SelectedRows();
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
     }
 
-    std::string Column(int row, int column)
-    {
-        char text[1024];
-        text[0] = '\0';
-        LVITEMA item;
-        ZeroMemory(&item, sizeof item);
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(list_, LVM_GETITEMTEXTA, row, (LPARAM)&item);
-        return text;
-    }
+    std::string Column(int row, int column) { return Cell(row, column); }
 
     // Opens the dialog on row (-1: the defaults), runs action once it shows
     // (the action closes it) and returns the dialog's result.
@@ -216,7 +172,6 @@ protected:
 
     HWND owner_ = NULL;
     HWND list_ = NULL;
-    ItemDefaultsData savedDefaults_;
 };
 
 TEST_F(ItemSettings, TemplateControlsInTabOrder)

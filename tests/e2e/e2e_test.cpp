@@ -41,14 +41,6 @@ std::vector<std::string> Paths(const std::vector<Source>& sources)
     return paths;
 }
 
-Bytes Expected(int type, const std::string& password, const Bytes& data)
-{
-    switch (type) {
-    case 0: return ReferenceInvert(data);
-    case 1: return ReferenceReverse(data);
-    default: return ReferencePassword(password, data);
-    }
-}
 
 size_t CountOf(const std::string& text, const std::string& what)
 {
@@ -83,7 +75,7 @@ TEST(EndToEnd, EveryTypeInPlaceAndBackAgain)
         app.Command(IDM_ITEM_CONVERTALL);
         EXPECT_EQ(app.RowCount(), 0);
         for (const Source& s : sources)
-            EXPECT_EQ(ReadBytes(s.path), Expected(c.type, c.password, s.data)) << s.path;
+            EXPECT_EQ(ReadBytes(s.path), ReferenceConversion(c.type, c.password, s.data)) << s.path;
         EXPECT_FALSE(FileExists(dir + "\\_Mirtavolen.tmp"));
         EXPECT_EQ(app.Close(), 0);
 
@@ -182,13 +174,11 @@ TEST(EndToEnd, SettingsFileIsWrittenOnClose)
     });
     EXPECT_EQ(app.Close(), 0);
 
-    char user[256];
-    DWORD size = sizeof user;
-    GetUserNameA(user, &size);
+    const std::string user = UserName();
     std::string ini = app.IniPath();
     auto key = [&](const char* section, const char* name) {
         char value[300];
-        GetPrivateProfileStringA((std::string(user) + "/" + section).c_str(), name, "?", value,
+        GetPrivateProfileStringA((user + "/" + section).c_str(), name, "?", value,
                                  sizeof value, ini.c_str());
         return std::string(value);
     };

@@ -59,15 +59,6 @@ long long SizeOf(const std::string& path)
     return ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
-Bytes Converted(int type, const Bytes& data)
-{
-    switch (type) {
-    case 0: return ReferenceInvert(data);
-    case 1: return ReferenceReverse(data);
-    default: return ReferencePassword("pw", data);
-    }
-}
-
 // What a kill can hit, in the order of a conversion.
 enum Trigger {
     AfterDelay,      // a fixed time after the command
@@ -179,7 +170,8 @@ protected:
         batch.join();
         timing.end = end;
         EXPECT_EQ(app.RowCount(), 0);
-        EXPECT_TRUE(ReadBytes(dest_) == Converted(type, data)) << "the timed conversion failed";
+        EXPECT_TRUE(ReadBytes(dest_) == ReferenceConversion(type, "pw", data))
+            << "the timed conversion failed";
         EXPECT_EQ(app.Close(), 0);
         return timing;
     }
@@ -252,11 +244,12 @@ protected:
         if (target == OldOf(data) && !logged) {
             if (tempSize < 0)
                 return NothingWritten;
-            if (tempSize == (long long)data.size() && ReadBytes(temp_) == Converted(type, data))
+            if (tempSize == (long long)data.size()
+                && ReadBytes(temp_) == ReferenceConversion(type, "pw", data))
                 return DuringReplacement;
             return WhileConverting;
         }
-        if (target == Converted(type, data) && tempSize < 0)
+        if (target == ReferenceConversion(type, "pw", data) && tempSize < 0)
             return logged ? ReplacedAndLogged : Replaced;
         return Broken;
     }

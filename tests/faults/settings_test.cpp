@@ -20,15 +20,6 @@
 
 namespace {
 
-std::string UserName()
-{
-    char user[256];
-    DWORD size = sizeof user;
-    if (!GetUserNameA(user, &size))
-        return "DefUser";
-    return user;
-}
-
 const char* const MainKeys[] = { "WindowPosLeft", "WindowPosTop", "WindowWidth",
                                  "WindowHeight", "Maximized" };
 const char* const ListKeys[] = { "ColWidth1", "ColWidth2", "ColWidth3" };

@@ -367,4 +367,24 @@ TEST_F(AddRowTest, TypeLabelFollowsTheDefaults)
     }
 }
 
+TEST_F(JobListTest, LongLabelReadsBackCutToTheBuffer)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.pszText = (LPSTR) "Z:\\x";
+    ASSERT_EQ(SendMessageA(JobListView, LVM_INSERTITEMA, 0, (LPARAM)&item), 0);
+    std::string longLabel = "パスワード=" + std::string(70, 'k');
+    ASSERT_EQ(WriteJobColumn(JobListView, 0, ColTypeLabel, longLabel.c_str()), 1);
+
+    char buffer[LabelSize];
+    memset(buffer, 'X', sizeof buffer);
+    ReadJobColumn(JobListView, 0, ColTypeLabel, buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer), longLabel.substr(0, 63));
+
+    // Changing the type never touches the paths.
+    EXPECT_EQ(Cell(0, ColSrcFile), "Z:\\x");
+    EXPECT_EQ(Cell(0, ColDestFile), "");
+}
+
 }  // namespace

@@ -17,14 +17,9 @@ namespace {
 
 class RowSelectionTest : public JobListTest {
 protected:
-    // Lists files f0.txt, f1.txt, ... and returns their paths.
     Texts AddRows(int count)
     {
-        Texts paths;
-        for (int i = 0; i < count; ++i) {
-            paths.push_back(MakeFile("f" + std::to_string(i) + ".txt"));
-            AddJobRow(JobListView, paths.back().c_str(), -1);
-        }
+        Texts paths = AddFileRows(dir_, count);
         EXPECT_EQ(RowCount(), count);
         return paths;
     }

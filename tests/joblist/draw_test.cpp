@@ -66,10 +66,7 @@ protected:
 
     void AddRows(int count)
     {
-        for (int i = 0; i < count; ++i) {
-            std::string file = MakeFile("f" + std::to_string(i) + ".txt");
-            AddJobRow(JobListView, file.c_str(), -1);
-        }
+        AddFileRows(dir_, count);
         ASSERT_EQ(RowCount(), count);
     }
 

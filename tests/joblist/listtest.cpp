@@ -43,11 +43,6 @@ Texts JobListTest::Column(int column) const
     return texts;
 }
 
-void JobListTest::ClearRows() const
-{
-    SendMessageA(JobListView, LVM_DELETEALLITEMS, 0, 0);
-}
-
 void JobListTest::Command(int id) const
 {
     SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);

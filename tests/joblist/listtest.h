@@ -28,8 +28,6 @@ protected:
 
     // One column of every row, top to bottom.
     Texts Column(int column) const;
-    // Removes every row directly, to start a case of a table afresh.
-    void ClearRows() const;
     // Sends a menu command to the main window, as a menu choice does.
     void Command(int id) const;
 

@@ -1,9 +1,10 @@
 // Not a test: opens the about box over a stand-in main window, puts its
 // link into one state and holds it there for scripts/about-shots.sh.
 //   about_shots.exe normal|hover|visited SIGNALDIR
-// Writes SIGNALDIR\ready once the state is reached ("left top right bottom"
-// of the box on the screen, or "failed"), and closes the box when
-// SIGNALDIR\done appears. Opening the link is recorded, not carried out.
+// Writes SIGNALDIR\ready once the state is reached and painted ("left top
+// right bottom" of the box on the screen, or "failed"), and closes the box
+// when SIGNALDIR\done appears. Opening the link is recorded, not carried
+// out.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
@@ -110,8 +111,11 @@ static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     if (Now != Reached && Ticks > 100 && Box != NULL)
         Now = Failed;
     if (Now == Reached || Now == Failed) {
-        InvalidateRect(Box, NULL, TRUE);
-        UpdateWindow(Box);
+        // Painted, link and frame included, before the signal: the
+        // screenshot is taken as soon as it appears.
+        RedrawWindow(Box, NULL, NULL,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        GdiFlush();
         WriteReady(Now == Reached);
     }
 }

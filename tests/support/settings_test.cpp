@@ -14,14 +14,6 @@
 
 namespace {
 
-std::string UserName()
-{
-    char user[256];
-    DWORD size = sizeof user;
-    EXPECT_TRUE(GetUserNameA(user, &size));
-    return user;
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override

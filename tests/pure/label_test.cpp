@@ -1,3 +1,5 @@
+// Type labels composed and classified, and the two halves of the overwrite
+// policy word.
 #include <string.h>
 
 #include <string>
@@ -5,11 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "joblist/joblabel.h"
-#include "joblist/jobrow.h"
-#include "joblist/listview.h"
-#include "appfixture.h"
-
-#include <commctrl.h>
 
 namespace {
 
@@ -135,28 +132,6 @@ TEST(TypeLabel, PolicyHalves)
         EXPECT_EQ(PolicySkipsQuestion(p), c.skips);
         EXPECT_EQ(PolicyOverwrites(p), c.overwrites);
     }
-}
-
-class RowColumnTest : public MainWindowTest {};
-
-TEST_F(RowColumnTest, LongLabelReadsBackCutToTheBuffer)
-{
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_TEXT;
-    item.pszText = (LPSTR) "Z:\\x";
-    ASSERT_EQ(SendMessageA(JobListView, LVM_INSERTITEMA, 0, (LPARAM)&item), 0);
-    std::string longLabel = "パスワード=" + std::string(70, 'k');
-    ASSERT_EQ(WriteJobColumn(JobListView, 0, ColTypeLabel, longLabel.c_str()), 1);
-
-    char buffer[LabelSize];
-    memset(buffer, 'X', sizeof buffer);
-    ReadJobColumn(JobListView, 0, ColTypeLabel, buffer, sizeof buffer);
-    EXPECT_EQ(std::string(buffer), longLabel.substr(0, 63));
-
-    // Changing the type never touches the paths.
-    EXPECT_EQ(Cell(0, ColSrcFile), "Z:\\x");
-    EXPECT_EQ(Cell(0, ColDestFile), "");
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // Random and adversarial byte strings fed to the functions that take paths,
 // type labels and log fields apart or put them together without any Win32
-// call, and buffers of random lengths to the byte transforms. This file builds into the Windows test program (run under Wine) and,
-// unchanged, into a native Linux program with AddressSanitizer and
-// UndefinedBehaviorSanitizer (tests/native), where any read or write out of
-// bounds stops the run at once. Under Wine the guard bytes around every
-// output buffer catch the writes.
+// call. Under Wine the
+// guard bytes around every output buffer catch writes out of bounds; in the
+// native build with AddressSanitizer (tests/native) any read or write out of
+// bounds stops the run at once.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -17,21 +16,12 @@
 #include <gtest/gtest.h>
 
 #include "convert/logentry.h"
-#include "convert/transform.h"
-#include "convert/transform_impl.h"
+#include "guard.h"
 #include "joblist/joblabel.h"
 #include "reference.h"
 #include "support/pathtext.h"
 #include "support/text.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#define GUARD_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
-#define GUARD_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
-#else
-#define GUARD_POISON(p, n) ((void)(p), (void)(n))
-#define GUARD_UNPOISON(p, n) ((void)(p), (void)(n))
-#endif
 
 namespace {
 
@@ -362,15 +352,6 @@ TEST(PureFunctions, SplitPathPartsRebuildTheUnquotedInput)
         if (HasFatalFailure())
             return;
     }
-}
-
-TEST(PureFunctions, SplitPathOfNullIsRefused)
-{
-    Guarded dir(PathRoom);
-    Guarded name(PathRoom);
-    EXPECT_EQ(SplitPath(NULL, dir.data(), name.data(), 0), -1);
-    EXPECT_TRUE(dir.Untouched());
-    EXPECT_TRUE(name.Untouched());
 }
 
 void CheckCut(int line, const std::string& src, size_t maxBytes)
@@ -707,79 +688,6 @@ TEST(PureFunctions, LogEntriesHaveTheExactLayoutOrAreRefused)
         if (HasFatalFailure())
             return;
     }
-}
-
-// Every vector path of the transforms on buffers of random lengths between
-// guards (poisoned in the sanitizer build, so a read past either end stops
-// the run too): each result as the reference computes it, and nothing
-// touched outside. Paths this processor lacks are left out, saying so.
-TEST(PureFunctions, TransformsStayInsideTheirBuffers)
-{
-    enum Kind { Invert, Reverse, ReverseSse2, ReverseSsse3, Xor };
-    struct Case {
-        const char* name;
-        Kind kind;
-        XorPath path;
-    } cases[] = {
-        { "InvertBytes", Invert, XorPathAutomatic },
-        { "ReverseBytes", Reverse, XorPathAutomatic },
-        { "ReverseBytesSse2", ReverseSse2, XorPathAutomatic },
-        { "ReverseBytesSsse3", ReverseSsse3, XorPathSsse3 },
-        { "XorPasswordBytes, portable path", Xor, XorPathPortable },
-        { "XorPasswordBytes, SSE2 path", Xor, XorPathSse2 },
-        { "XorPasswordBytes, SSSE3 path", Xor, XorPathSsse3 },
-        { "XorPasswordBytes, AVX2 path", Xor, XorPathAvx2 },
-    };
-    Rng rng(14);
-    for (const Case& c : cases) {
-        if (!SetXorPath(c.path)) {
-            printf("%s not run: this processor does not have it\n", c.name);
-            continue;
-        }
-        for (int round = 0; round < 300; ++round) {
-            size_t n = rng.OneIn(8) ? rng.Below(70000) : rng.Below(700);
-            Bytes data(n);
-            for (unsigned char& b : data)
-                b = (unsigned char)rng.Next();
-            Guarded buffer(n);
-            unsigned char* p = (unsigned char*)buffer.data();
-            if (n > 0)
-                memcpy(p, data.data(), n);
-            Bytes expected;
-            std::string password;
-            switch (c.kind) {
-            case Invert:
-                InvertBytes(p, (unsigned)n);
-                expected = ReferenceInvert(data);
-                break;
-            case Reverse:
-            case ReverseSse2:
-            case ReverseSsse3:
-                (c.kind == Reverse ? ReverseBytes
-                 : c.kind == ReverseSse2 ? ReverseBytesSse2 : ReverseBytesSsse3)(p, (unsigned)n);
-                expected = ReferenceReverse(data);
-                break;
-            case Xor: {
-                // 1 to 32 bytes, the lane paths' range, and now and then
-                // longer, which they hand to the key table.
-                password = RandomText(rng, 1 + rng.Below(rng.OneIn(8) ? 100 : 32));
-                Input pass(password);
-                unsigned seed = (unsigned)rng.Next();
-                SeedPasswordRandom(seed);
-                XorPasswordBytes((const unsigned char*)pass.c_str(), (unsigned)password.size(), p,
-                                 (unsigned)n);
-                expected = data;
-                ReferenceKeyStream(seed, (const unsigned char*)password.data(), password.size(),
-                                   expected.data(), n);
-                break;
-            }
-            }
-            ASSERT_TRUE(buffer.GuardsIntact()) << c.name << ", " << n << " bytes";
-            ASSERT_TRUE(n == 0 || memcmp(p, expected.data(), n) == 0)
-                << c.name << ", " << n << " bytes, password " << Hex(password);
-        }
-    }
-    SetXorPath(XorPathAutomatic);
 }
 
 }  // namespace

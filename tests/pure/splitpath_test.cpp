@@ -1,6 +1,5 @@
 // Splitting DestFile into output directory and file name. Sources are
 // compiled to code page 932: 予 and 表 end in the byte 0x5C, as do ソ and 能.
-#include <windows.h>
 #include <string.h>
 
 #include <string>
@@ -10,6 +9,8 @@
 #include "support/pathtext.h"
 
 namespace {
+
+const size_t PathRoom = 260;  // the program's path buffers
 
 const char Untouched[] = "(untouched)";
 const char* const Keep = Untouched;  // expected directory: buffer not written
@@ -72,8 +73,8 @@ TEST(SplitPath, SplitsAtTheLastSeparator)
     for (const SplitCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line << ": " << c.path
                                         << ", keepSlash " << c.keepSlash);
-        char dir[MAX_PATH];
-        char name[MAX_PATH];
+        char dir[PathRoom];
+        char name[PathRoom];
         strcpy(dir, Untouched);
         strcpy(name, Untouched);
         EXPECT_EQ(SplitPath(c.path, dir, name, c.keepSlash), c.result);
@@ -107,19 +108,20 @@ TEST(SplitPath, RefusesNullEmptyAndOverlongPathsWritingNothing)
         { __LINE__, tooLong.c_str(), -1 },
         { __LINE__, quoted.c_str(), -1 },
     };
+    const std::string untouched(PathRoom, 'U');
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        char dir[MAX_PATH];
-        char name[MAX_PATH];
-        strcpy(dir, Untouched);
-        strcpy(name, Untouched);
+        char dir[PathRoom];
+        char name[PathRoom];
+        memset(dir, 'U', PathRoom);
+        memset(name, 'U', PathRoom);
         EXPECT_EQ(SplitPath(c.path, dir, name, 0), c.result);
-        EXPECT_STREQ(dir, Untouched);
-        EXPECT_STREQ(name, Untouched);
+        EXPECT_EQ(std::string(dir, PathRoom), untouched) << "no byte of either buffer is written";
+        EXPECT_EQ(std::string(name, PathRoom), untouched);
     }
 
-    char dir[MAX_PATH];
-    char name[MAX_PATH];
+    char dir[PathRoom];
+    char name[PathRoom];
     EXPECT_EQ(SplitPath(fits.c_str(), dir, name, 0), 5);
     EXPECT_EQ(std::string(dir), fits.substr(0, 253));
     EXPECT_STREQ(name, "abcde");

@@ -1,27 +1,21 @@
-#include <windows.h>
-#include <stdlib.h>
+// The byte transforms and the password generator against the reference
+// definitions (reference.h), on every path the processor runs.
+#include <ctype.h>
+#include <stdint.h>
 #include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "convert/transform.h"
 #include "convert/transform_impl.h"
+#include "guard.h"
 #include "reference.h"
-#include "testutil.h"
 
 namespace {
-
-// The generator step by step from its definition, kept apart from the
-// product: where the product leaves its generator is checked against it
-// (the key stream itself against ReferencePassword of tests/common).
-struct ReferenceGenerator {
-    unsigned state;
-    int Next()
-    {
-        state = state * 214013u + 2531011u;
-        return (int)((state >> 16) & 0x7FFF);
-    }
-};
 
 // Each password test runs once on every way XorPasswordBytes can go
 // (transform_impl.h): the program's own choice, then each path forced in
@@ -93,17 +87,6 @@ TEST(Transform, GeneratorFirstResultsFromSeedOne)
         EXPECT_EQ(NextPasswordRandom(), e);
 }
 
-TEST(Transform, GeneratorMatchesMsvcrtRand)
-{
-    // msvcrt's rand() is the same generator: an independent oracle.
-    for (unsigned seed : { 1u, 0u, 102u, 0xFFFFFF87u, 0x80000000u }) {
-        srand(seed);
-        SeedPasswordRandom(seed);
-        for (int i = 0; i < 1000; ++i)
-            ASSERT_EQ(NextPasswordRandom(), rand()) << "seed " << seed << " step " << i;
-    }
-}
-
 TEST(Transform, SeedingRule)
 {
     struct { const char* pass; unsigned seed; } cases[] = {
@@ -158,9 +141,9 @@ TEST_P(PasswordTransform, KeyStreamDoesNotDependOnChunking)
 
 TEST(Transform, EachIsItsOwnInverseOnRandomData)
 {
-    srand(77);
+    ReferenceGenerator lengths = { 77 };
     for (int round = 0; round < 40; ++round) {
-        size_t n = 1 + (size_t)rand() % (int)ChunkSize;
+        size_t n = 1 + (size_t)lengths.Next() % ChunkSize;
         Bytes data = RandomBytes(n, (unsigned)round);
         Bytes b = data;
         InvertBytes(b.data(), (unsigned)n);
@@ -184,15 +167,14 @@ TEST(Transform, EachIsItsOwnInverseOnRandomData)
 
 void DefinedInvert(unsigned char* b, unsigned n)
 {
-    for (unsigned i = 0; i < n; ++i)
-        b[i] = (unsigned char)(0xFF - b[i]);
+    Bytes r = ReferenceInvert(Bytes(b, b + n));
+    std::copy(r.begin(), r.end(), b);
 }
 
 void DefinedReverse(unsigned char* b, unsigned n)
 {
-    Bytes copy(b, b + n);
-    for (unsigned i = 0; i < n; ++i)
-        b[i] = copy[n - 1 - i];
+    Bytes r = ReferenceReverse(Bytes(b, b + n));
+    std::copy(r.begin(), r.end(), b);
 }
 
 // Lengths: every length up to 80, both sides of the block and group sizes of
@@ -222,14 +204,24 @@ const unsigned Margin = 64;
 struct Placement {
     Bytes storage;
     size_t windowStart;
+    unsigned length;
 
     Placement(unsigned offset, unsigned length, unsigned seed)
-        : storage(RandomBytes(length + 3 * Margin + offset, seed)), windowStart(0)
+        : storage(RandomBytes(length + 3 * Margin + offset, seed)), windowStart(0), length(length)
     {
         uintptr_t base = (uintptr_t)storage.data() + Margin;
         windowStart = (size_t)(((base + 63) & ~(uintptr_t)63) - (uintptr_t)storage.data()) + offset;
     }
-    unsigned char* window() { return storage.data() + windowStart; }
+    // Runs kernel(window, length) with the guards poisoned in the sanitizer
+    // build (guard.h), so that a read outside the window stops the run too.
+    template <typename Kernel> void Run(Kernel kernel)
+    {
+        unsigned char* end = storage.data() + windowStart + length;
+        GUARD_POISON(storage.data(), windowStart);
+        GUARD_POISON(end, storage.data() + storage.size() - end);
+        kernel(storage.data() + windowStart, length);
+        GUARD_UNPOISON(storage.data(), storage.size());
+    }
 };
 
 typedef void (*ByteKernel)(unsigned char*, unsigned);
@@ -259,7 +251,7 @@ TEST(FastKernels, MatchDefinitionsAtEveryAlignment)
             for (unsigned length : lengths) {
                 Placement actual(offset, length, offset * 7919u + length);
                 Bytes expected = actual.storage;
-                c.fast(actual.window(), length);
+                actual.Run(c.fast);
                 c.defined(expected.data() + actual.windowStart, length);
                 ASSERT_TRUE(actual.storage == expected)
                     << c.name << ", offset " << offset << ", length " << length;
@@ -308,17 +300,20 @@ INSTANTIATE_FOR_EVERY_XOR_PATH(PasswordKernels);
 TEST_P(PasswordKernels, MatchDefinitionAndLeaveGeneratorInStep)
 {
     const std::vector<unsigned> lengths = WindowLengths();
-    // 10 bytes fit one pshufb register of the lane paths, 27 need two.
-    const Bytes shortPassword = PasswordOfLength(10, 4);
-    const Bytes longPassword = PasswordOfLength(27, 5);
+    // 10 bytes fit one pshufb register of the lane paths, 27 need two, 40
+    // go to the key table.
+    const Bytes passwords[] = { PasswordOfLength(10, 4), PasswordOfLength(27, 5),
+                                PasswordOfLength(40, 6) };
     for (unsigned offset = 0; offset < 64; ++offset) {
-        const Bytes& password = offset % 2 == 0 ? shortPassword : longPassword;
+        const Bytes& password = passwords[offset % 3];
         for (unsigned length : lengths) {
             unsigned seed = offset * 2654435761u ^ length;
             Placement actual(offset, length, offset + 31u * length);
             Bytes expected = actual.storage;
             SeedPasswordRandom(seed);
-            XorPasswordBytes(password.data(), (unsigned)password.size(), actual.window(), length);
+            actual.Run([&password](unsigned char* window, unsigned n) {
+                XorPasswordBytes(password.data(), (unsigned)password.size(), window, n);
+            });
             std::vector<int> after = NextResults(3);
             ReferenceGenerator g =
                 DefinedXor(password, seed, expected.data() + actual.windowStart, length);
