@@ -1,8 +1,10 @@
 #include "shellhook.h"
 
-static std::vector<ShellCall> RecordedCalls;
+namespace {
 
-static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file,
+std::vector<ShellCall> RecordedCalls;
+
+HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file,
                                            LPCSTR parameters, LPCSTR directory, INT show)
 {
     ShellCall call;
@@ -19,7 +21,7 @@ static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file,
 
 // The import table slot through which the test program calls function of
 // dll, found by name; null when the program does not import it.
-static void** FindImportSlot(const char* dll, const char* function)
+void** FindImportSlot(const char* dll, const char* function)
 {
     BYTE* base = (BYTE*)GetModuleHandleA(NULL);
     IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
@@ -44,7 +46,7 @@ static void** FindImportSlot(const char* dll, const char* function)
     return NULL;
 }
 
-static bool WriteSlot(void** slot, void* value)
+bool WriteSlot(void** slot, void* value)
 {
     DWORD protection;
     if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
@@ -53,6 +55,8 @@ static bool WriteSlot(void** slot, void* value)
     VirtualProtect(slot, sizeof *slot, protection, &protection);
     return true;
 }
+
+}  // namespace
 
 ShellExecuteRecorder::ShellExecuteRecorder() : slot_(FindImportSlot("shell32.dll", "ShellExecuteA")), original_(NULL)
 {

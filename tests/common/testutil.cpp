@@ -27,9 +27,11 @@ std::wstring LongPathW(const std::string& path)
     return L"\\\\?\\" + wide;
 }
 
+namespace {
+
 // Wide calls with the "\\?\" prefix, so that the deep trees of the
 // long-path tests go as well.
-static void RemoveTreeW(const std::wstring& path)
+void RemoveTreeW(const std::wstring& path)
 {
     WIN32_FIND_DATAW found;
     HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &found);
@@ -50,6 +52,8 @@ static void RemoveTreeW(const std::wstring& path)
     }
     RemoveDirectoryW(path.c_str());
 }
+
+}  // namespace
 
 void RemoveTree(const std::string& path)
 {
@@ -395,13 +399,17 @@ POINT CentreOf(HWND window)
     return p;
 }
 
-static std::string Times(const std::string& part, int count)
+namespace {
+
+std::string Times(const std::string& part, int count)
 {
     std::string s;
     for (int i = 0; i < count; ++i)
         s += part;
     return s;
 }
+
+}  // namespace
 
 const std::vector<PasswordEntry>& PasswordEntries()
 {
@@ -428,8 +436,10 @@ const std::vector<PasswordEntry>& PasswordEntries()
     return entries;
 }
 
+namespace {
+
 // Puts text on the clipboard as code page 932 text, owned by owner.
-static bool PutOnClipboard(HWND owner, const std::string& text)
+bool PutOnClipboard(HWND owner, const std::string& text)
 {
     if (!OpenClipboard(owner))
         return false;
@@ -445,6 +455,8 @@ static bool PutOnClipboard(HWND owner, const std::string& text)
     CloseClipboard();
     return done;
 }
+
+}  // namespace
 
 void EnterPassword(HWND edit, const PasswordEntry& entry)
 {
@@ -495,7 +507,11 @@ bool IsEnabled(HWND dialog, int id)
 
 // ---- DialogDriver ----
 
-static DialogDriver* ActiveDriver = NULL;
+namespace {
+
+DialogDriver* ActiveDriver = NULL;
+
+}  // namespace
 
 DialogDriver::DialogDriver(DWORD timeoutMs)
     : next_(0), done_(0), timer_(0), deadline_(GetTickCount() + timeoutMs), last_(NULL),
@@ -520,7 +536,9 @@ DialogDriver& DialogDriver::Then(int controlId, Action action)
     return *this;
 }
 
-static BOOL CALLBACK CollectDialog(HWND window, LPARAM param)
+namespace {
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param)
 {
     char cls[16];
     if (GetClassNameA(window, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0
@@ -528,6 +546,8 @@ static BOOL CALLBACK CollectDialog(HWND window, LPARAM param)
         ((std::vector<HWND>*)param)->push_back(window);
     return TRUE;
 }
+
+}  // namespace
 
 void DialogDriver::EndAllDialogs()
 {
@@ -574,11 +594,13 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
 
 // ---- ProgressWindow ----
 
-static std::vector<int> BarPositions;
-static WNDPROC BarProc = NULL;
-static ProgressWindow* ActiveProgress = NULL;
+namespace {
 
-static LRESULT CALLBACK RecordingBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
+std::vector<int> BarPositions;
+WNDPROC BarProc = NULL;
+ProgressWindow* ActiveProgress = NULL;
+
+LRESULT CALLBACK RecordingBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
 {
     LRESULT r = CallWindowProcA(BarProc, bar, msg, wp, lp);
     if (msg == PBM_SETPOS) {
@@ -589,10 +611,12 @@ static LRESULT CALLBACK RecordingBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM l
     return r;
 }
 
-static INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
 {
     return msg == WM_INITDIALOG;
 }
+
+}  // namespace
 
 ProgressWindow::ProgressWindow()
 {

@@ -19,15 +19,17 @@
 // done again.
 enum Stage { FindBox, Aim, CheckAim, Click, Leave, CheckLeave, Reached, Failed };
 
-static const char* State = "normal";
-static char ReadyFile[MAX_PATH];
-static char DoneFile[MAX_PATH];
-static HWND Box = NULL;
-static Stage Now = FindBox;
-static int Ticks = 0;
-static ShellExecuteRecorder* Shell = NULL;
+namespace {
 
-static POINT CentreOf(HWND window)
+const char* State = "normal";
+char ReadyFile[MAX_PATH];
+char DoneFile[MAX_PATH];
+HWND Box = NULL;
+Stage Now = FindBox;
+int Ticks = 0;
+ShellExecuteRecorder* Shell = NULL;
+
+POINT CentreOf(HWND window)
 {
     RECT r;
     GetWindowRect(window, &r);
@@ -36,7 +38,7 @@ static POINT CentreOf(HWND window)
 }
 
 // On the owner, below the box.
-static POINT AwayFromTheBox()
+POINT AwayFromTheBox()
 {
     RECT box;
     GetWindowRect(Box, &box);
@@ -44,14 +46,14 @@ static POINT AwayFromTheBox()
     return p;
 }
 
-static void MovePointer(POINT screen)
+void MovePointer(POINT screen)
 {
     SetCursorPos(screen.x, screen.y);
     ScreenToClient(Box, &screen);
     SendMessageA(Box, WM_MOUSEMOVE, 0, MAKELPARAM(screen.x, screen.y));
 }
 
-static void WriteReady(bool reached)
+void WriteReady(bool reached)
 {
     RECT box;
     GetWindowRect(Box, &box);
@@ -65,7 +67,7 @@ static void WriteReady(bool reached)
     fclose(ready);
 }
 
-static Stage Advance(Stage stage)
+Stage Advance(Stage stage)
 {
     bool onLink = strcmp(State, "normal") != 0;
     switch (stage) {
@@ -99,7 +101,7 @@ static Stage Advance(Stage stage)
     return Failed;
 }
 
-static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
 {
     ++Ticks;
     if (Now == Reached || Now == Failed) {
@@ -119,6 +121,8 @@ static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
         WriteReady(Now == Reached);
     }
 }
+
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -23,7 +23,9 @@ template <typename Find> static HWND WaitFor(Find found)
     return NULL;
 }
 
-static HWND VisibleDialog()
+namespace {
+
+HWND VisibleDialog()
 {
     HWND d = FindWindowA("#32770", NULL);
     return d != NULL && IsWindowVisible(d) ? d : NULL;
@@ -31,11 +33,13 @@ static HWND VisibleDialog()
 
 // Has the window's thread paint all of it now (WM_PAINT is sent, so this
 // returns after the painting).
-static void Repaint(HWND window)
+void Repaint(HWND window)
 {
     RedrawWindow(window, NULL, NULL,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
