@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "convert/transform.h"
+#include "joblist/joblabel.h"
 #include "res/resource.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -15,8 +16,9 @@ namespace {
 
 enum ConvKind { KindInvert, KindReverse, KindPassword };
 
-// What the progress dialog shows as the type of each kind.
-const char* const KindText[] = { "ビット反転", "リバース", "パスワード" };
+// What the progress dialog shows as the type of each kind: the type's
+// label, for the password without '=' and the password.
+const char* const KindText[] = { LabelInvert, LabelReverse, LabelPassword };
 
 struct Conversion {
     ConvKind kind;
@@ -193,31 +195,28 @@ HANDLE CreateTempOutput(const char* directory, char* path)
     char folder[MAX_PATH];
     if (!CopyText(folder, sizeof folder, directory))
         return INVALID_HANDLE_VALUE;
-    for (int shortened = 0; shortened < 2; ++shortened) {
+    for (int shortened = 0;; shortened = 1) {
         for (int index = 0; index < TempSeriesLength; ++index) {
             char name[32];
             TempNameAt(index, name);
             if (!JoinPath(path, folder, name))
-                break;
+                break;  // too deep: the short form may fit
             HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, NULL);
             if (file != INVALID_HANDLE_VALUE)
                 return file;
             DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS
-                && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
-                return INVALID_HANDLE_VALUE;  // disk full, directory gone: no name helps
-            if (index == TempSeriesLength - 1)
-                return INVALID_HANDLE_VALUE;
+            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS
+                 && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+                || index == TempSeriesLength - 1)
+                return INVALID_HANDLE_VALUE;  // disk full, folder gone, every name taken
         }
-        if (shortened)
-            break;
-        DWORD length = GetShortPathNameA(directory, folder, sizeof folder);
-        if (length == 0 || length >= sizeof folder || lstrcmpA(folder, directory) == 0)
-            break;
+        DWORD length = shortened ? 0 : GetShortPathNameA(directory, folder, sizeof folder);
+        if (length == 0 || length >= sizeof folder || lstrcmpA(folder, directory) == 0) {
+            path[0] = '\0';
+            return INVALID_HANDLE_VALUE;
+        }
     }
-    path[0] = '\0';
-    return INVALID_HANDLE_VALUE;
 }
 
 // What is known of DestFile before anything is written.

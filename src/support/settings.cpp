@@ -1,6 +1,5 @@
 #include "support/settings.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "support/pathtext.h"
@@ -103,7 +102,9 @@ void WriteText(const char* section, const char* key, const char* value, const ch
 // (the settings are then read or written all the same).
 HANDLE LockSettings(const char* file)
 {
-    char name[MAX_PATH + 16] = "Mirtavolen.ini:";
+    char name[MAX_PATH + 16];
+    lstrcpyA(name, SettingsFileName);
+    lstrcatA(name, ":");
     size_t prefix = strlen(name);
     size_t length = strlen(file);
     memcpy(name + prefix, file, length + 1);
