@@ -1,8 +1,15 @@
 # The commands of the README: `make run`, `make test`, `make bench` and
 # `make dist`. Each installs whatever is missing and builds; all but dist
 # also create the project's Wine prefix.
+#
+# The release is the i686 build, in $(BUILD). Where the kernel runs no
+# 32-bit code, the programs that run (tests, the program, the benchmark)
+# come from the x86-64 build of the same sources, in $(BUILD)/x86_64
+# (scripts/arch.sh probes it). ARCH=i686 or ARCH=x86_64 forces the choice.
 BUILD ?= build
-TOOLCHAIN = cmake/toolchain-i686-mingw32.cmake
+ARCH ?=
+export ARCH
+B = $(abspath $(BUILD))
 
 .PHONY: all setup build prefix run test bench dist clean
 
@@ -12,22 +19,30 @@ setup:
 	@scripts/setup.sh
 
 build: setup
-	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) >/dev/null
-	@cmake --build $(BUILD) -j2
+	@scripts/build.sh $(B) release
 
-prefix: build
-	@scripts/wineprefix.sh $(abspath $(BUILD))/wineprefix
+# The prefix is created with the loader of the build that runs here.
+prefix:
+	@BUILD_DIR=$(B) scripts/wineprefix.sh $(B)/wineprefix
 
 # FILES="a.txt b.bin" puts files in the job list (scripts/run.sh takes any names).
-run: prefix
-	@BUILD_DIR=$(abspath $(BUILD)) scripts/run.sh $(FILES)
+run: setup
+	@scripts/build.sh $(B) runnable
+	@BUILD_DIR=$(B) scripts/wineprefix.sh $(B)/wineprefix
+	@BUILD_DIR=$(B) scripts/run.sh $(FILES)
 
-test: prefix
-	@BUILD_DIR=$(abspath $(BUILD)) scripts/test.sh
+# Both builds are compiled everywhere; the tests of the one that runs here
+# run, and the x86-64 build's pure test runs too where that is the i686 one.
+test: setup
+	@scripts/build.sh $(B) all
+	@BUILD_DIR=$(B) scripts/wineprefix.sh $(B)/wineprefix
+	@BUILD_DIR=$(B) scripts/test.sh
 
 # BENCH_ARGS=--quick for a short run on smaller files.
-bench: prefix
-	@BUILD_DIR=$(abspath $(BUILD)) scripts/bench.sh $(BENCH_ARGS)
+bench: setup
+	@scripts/build.sh $(B) runnable
+	@BUILD_DIR=$(B) scripts/wineprefix.sh $(B)/wineprefix
+	@BUILD_DIR=$(B) scripts/bench.sh $(BENCH_ARGS)
 
 # build/Mirtavolen-<version>.zip: the stripped program and both help files.
 dist: build
@@ -37,4 +52,5 @@ dist: build
 # rm -rf cannot remove either.
 clean:
 	@sh tests/fixtures.sh release $(BUILD)/tests/fixtures
+	@sh tests/fixtures.sh release $(BUILD)/x86_64/tests/fixtures
 	rm -rf $(BUILD)

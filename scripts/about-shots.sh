@@ -12,7 +12,7 @@ BUILD_DIR="${BUILD_DIR:-$root/build}"
 . "$root/scripts/wine-env.sh"
 . "$root/scripts/xvfb.sh"
 
-exe="$BUILD_DIR/tests/about_shots.exe"
+exe="$(arch_build_dir "$RUN_ARCH")/tests/about_shots.exe"
 [ -f "$exe" ] || { echo "about-shots: $exe is not built (make build)" >&2; exit 1; }
 out="${1:-$BUILD_DIR/shots}"
 mkdir -p "$out"

@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR="${BUILD_DIR:-$root/build}"
 . "$root/scripts/wine-env.sh"
 
-exe="$BUILD_DIR/bench/bench_mirtavolen.exe"
+exe="$(arch_build_dir "$RUN_ARCH")/bench/bench_mirtavolen.exe"
+echo "bench: $(arch_name "$RUN_ARCH"): $ARCH_REASON"
 [ -f "$exe" ] || { echo "bench: $exe is not built (make bench builds it)" >&2; exit 1; }
 
 if [ -z "$DISPLAY" ]; then
@@ -17,4 +18,4 @@ if [ -z "$DISPLAY" ]; then
     # the display goes only after them.
     trap 'wineserver -w 2>/dev/null; stop_xvfb' EXIT INT TERM
 fi
-"$root/scripts/wine-run.sh" --prefix "$WINEPREFIX" "$exe" "$@"
+wine "$exe" "$@"

@@ -6,7 +6,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR="${BUILD_DIR:-$root/build}"
 . "$root/scripts/wine-env.sh"
 
-exe="$BUILD_DIR/Mirtavolen.exe"
+# Where the kernel runs no 32-bit code, the x86-64 build's program runs.
+exe="$(arch_build_dir "$RUN_ARCH")/Mirtavolen.exe"
+echo "run: $(arch_name "$RUN_ARCH"): $ARCH_REASON"
 [ -f "$exe" ] || { echo "run: $exe is not built (make run builds it)" >&2; exit 1; }
 
 if [ -z "$DISPLAY" ]; then

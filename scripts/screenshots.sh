@@ -19,8 +19,8 @@ work="$BUILD_DIR/shots/readme"
 files="$WINEPREFIX/drive_c/資料"
 rm -rf "$work" "$files"
 mkdir -p "$work/app" "$files/見積もり"
-cp "$BUILD_DIR/Mirtavolen.exe" "$work/app/"
-driver="$BUILD_DIR/tests/shotdriver.exe"
+cp "$(arch_build_dir "$RUN_ARCH")/Mirtavolen.exe" "$work/app/"
+driver="$(arch_build_dir "$RUN_ARCH")/tests/shotdriver.exe"
 [ -f "$driver" ] || { echo "screenshots: $driver is not built (make build)" >&2; exit 1; }
 
 # Some files to convert, and settings that send output to another folder.

@@ -12,7 +12,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     apt_update=1
 fi
 
-for p in cmake make g++-mingw-w64-i686 mingw-w64-i686-dev googletest \
+for p in cmake make g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 \
+         mingw-w64-x86-64-dev googletest \
          wine wine32:i386 wine64 xvfb xdotool x11-utils locales \
          fonts-ipafont-gothic fonts-wine imagemagick sox fp-utils zip unzip \
          g++ e2fsprogs python3; do

@@ -12,7 +12,7 @@ stamp="$WINEPREFIX/.mirtavolen-ready-3"
 
 echo "wineprefix: creating $WINEPREFIX"
 mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1 || true
+wine wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 
 # One registry import, written as UTF-16 so the Japanese font names survive.
