@@ -21,6 +21,10 @@ const char MainWindowClass[] = "MirtavolenClass";
 
 namespace {
 
+// Set by a close request that came while a handler was running: the
+// handler ends what it has open and asks nothing more.
+int CloseRequested = 0;
+
 const int ItemPopupPosition = 1;
 const int HelpPopupPosition = 3;
 const char HelpChmName[] = "Mirtavolen.chm";
@@ -86,7 +90,7 @@ void TypeCommandLabel(HWND window, UINT command, const char* current, char* labe
         const char* own = NULL;
         int hasOwn = ClassifyTypeLabel(current, &own) == ConvPassword
             && current[lstrlenA(LabelPassword)] == '=';
-        if (AskPassword(window, hasOwn ? own : NULL) != IDOK) {
+        if (CloseRequested || AskPassword(window, hasOwn ? own : NULL) != IDOK) {
             CopyTextCut(label, LabelSize - 1, current[0] != '\0' ? current : LabelNone);
             return;
         }
@@ -96,7 +100,8 @@ void TypeCommandLabel(HWND window, UINT command, const char* current, char* labe
 
 void SetSelectedRowsType(HWND window, UINT command)
 {
-    for (int row = NextSelectedRow(JobListView, -1); row != -1;
+    // A close request cancels the prompt and asks no further row.
+    for (int row = NextSelectedRow(JobListView, -1); row != -1 && !CloseRequested;
          row = NextSelectedRow(JobListView, row)) {
         char current[LabelSize];
         ReadJobColumn(JobListView, row, ColTypeLabel, current, sizeof current);
@@ -150,10 +155,6 @@ int ShownOnScreen(HWND window)
     return shown.right - shown.left >= 64 && shown.bottom - shown.top >= 16;
 }
 
-// Set when the main window was asked to close during a batch: it closes
-// once the batch has stopped.
-int CloseAfterBatch = 0;
-
 // Puts the main window's place and the list's column widths into
 // AppSettings, as the next start is to create them, and saves the settings.
 void SaveWindowSettings(HWND window)
@@ -188,13 +189,42 @@ void CloseMainWindow(HWND window)
     DestroyWindow(window);
 }
 
-void ConvertRows(HWND window, int allRows)
+// Handlers of commands and notifications under way: while one runs, it may
+// be inside a modal loop (a dialog, a batch) whose owner the main window
+// is, so a close request must wait until it has returned.
+int HandlersRunning = 0;
+
+// Asks whatever runs inside a handler to end at once: an open popup menu
+// closes, the batch stops as its stop button does, every open dialog of the
+// thread is cancelled, and the handlers open no further dialog. The main window closes when the
+// outermost handler has returned.
+void RequestClose(void)
 {
-    StartBatch(window, allRows);
-    if (CloseAfterBatch) {
-        CloseAfterBatch = 0;
+    CloseRequested = 1;
+    EndMenu();
+    if (BatchRunning)
+        StopBatch();
+    else
+        CancelOpenDialogs();
+}
+
+void CloseIfRequested(HWND window)
+{
+    if (CloseRequested && HandlersRunning == 0) {
+        CloseRequested = 0;
         CloseMainWindow(window);
     }
+}
+
+LRESULT HandleCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++HandlersRunning;
+    int handled = message == WM_COMMAND ? OnCommand(window, wParam) == 0
+                                        : OnNotify(window, (const NMHDR*)lParam) == 0;
+    --HandlersRunning;
+    LRESULT result = handled ? 0 : DefWindowProcA(window, message, wParam, lParam);
+    CloseIfRequested(window);
+    return result;
 }
 
 }  // namespace
@@ -277,11 +307,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND:
         return 0;  // the list covers the whole client area
     case WM_CLOSE:
-        // "End task", a shutdown or the close box during a batch: stop it
-        // as the stop button does, then close as usual.
-        if (BatchRunning) {
-            CloseAfterBatch = 1;
-            StopBatch();
+        // "End task", a shutdown or the close box during a batch or while
+        // a dialog is open: end them, then close as usual.
+        if (HandlersRunning > 0) {
+            RequestClose();
             return 0;
         }
         CloseMainWindow(window);
@@ -313,13 +342,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MeasureJobRow((MEASUREITEMSTRUCT*)lParam);
         return TRUE;
     case WM_NOTIFY:
-        if (OnNotify(window, (const NMHDR*)lParam) == 0)
-            return 0;
-        return DefWindowProcA(window, message, wParam, lParam);
     case WM_COMMAND:
-        if (OnCommand(window, wParam) == 0)
-            return 0;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return HandleCommand(window, message, wParam, lParam);
     case WM_INITMENUPOPUP:
         OnInitMenuPopup(window, (HMENU)wParam);
         return 0;
@@ -339,8 +363,8 @@ int OnCommand(HWND window, WPARAM wParam)
     case IDM_FILE_ADD:          AddFilesFromOpenDialog(JobListView); SamePasswordFlag = 0; return 0;
     case IDM_FILE_DELETE:       DeleteSelectedRows(JobListView); return 0;
     case IDM_FILE_EXIT:         SendMessageA(window, WM_CLOSE, 0, 0); return 0;
-    case IDM_ITEM_CONVERTALL:   ConvertRows(window, 1); return 0;
-    case IDM_ITEM_CONVERTSEL:   ConvertRows(window, 0); return 0;
+    case IDM_ITEM_CONVERTALL:   StartBatch(window, 1); return 0;
+    case IDM_ITEM_CONVERTSEL:   StartBatch(window, 0); return 0;
     case IDM_ITEM_SETTINGS:     EditSelectedItems(window); return 0;
     case IDM_ITEM_TYPEINVERT:
     case IDM_ITEM_TYPEREVERSE:

@@ -17,6 +17,8 @@ int BatchRunning = 0;
 
 void StartBatch(HWND owner, int allRows)
 {
+    if (BatchRunning)
+        return;  // one batch at a time, whatever asks for another
     BatchMode = allRows ? 1 : 0;
     BatchPolicy = ItemDefaults.DefPolicy;  // answers of earlier batches are forgotten
     BatchRunning = 1;
@@ -26,8 +28,6 @@ void StartBatch(HWND owner, int allRows)
 
 namespace {
 
-// Cancels one open dialog of the thread: the progress dialog's Cancel is
-// its stop button, the overwrite question's Cancel stops the batch.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM)
 {
     char className[16];
@@ -39,12 +39,17 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM)
 
 }  // namespace
 
+void CancelOpenDialogs(void)
+{
+    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+}
+
 void StopBatch(void)
 {
     if (!BatchRunning)
         return;
     CancelFlag = 1;
-    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+    CancelOpenDialogs();
 }
 
 INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -54,13 +59,19 @@ INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         InitCommonControls();
         SendDlgItemMessageA(dialog, IDC_PROG_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         CenterWindowInWorkArea(dialog, GetParent(dialog));
+        // Cleared here, not at the first paint: a stop that comes before
+        // the batch starts is kept.
+        CancelFlag = 0;
         BatchStartPending = 1;
         return TRUE;
     case WM_COMMAND:
+        // The stop button only asks the batch to stop: the dialog stays,
+        // and with it the disabled main window, until the batch has ended,
+        // so no command can start a second batch meanwhile.
         if (LOWORD(wParam) != IDCANCEL)
             return FALSE;
         CancelFlag = 1;
-        EndDialog(dialog, IDCANCEL);
+        EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         return TRUE;
     case WM_PAINT:
         // The batch runs inside the first paint, once the dialog is on the
@@ -68,9 +79,8 @@ INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         if (!BatchStartPending)
             return FALSE;
         BatchStartPending = 0;
-        CancelFlag = 0;
         RunBatch(dialog);
-        EndDialog(dialog, IDOK);
+        EndDialog(dialog, CancelFlag ? IDCANCEL : IDOK);
         return FALSE;
     default:
         return FALSE;

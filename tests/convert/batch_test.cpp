@@ -289,11 +289,25 @@ LRESULT CALLBACK StopWhenShown(int code, WPARAM wp, LPARAM lp)
             HWND stop = GetDlgItem(GetParent(m->hwnd), IDCANCEL);
             PostMessageA(stop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
             PostMessageA(stop, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            // What a user could do next: start another batch.
+            PostMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0);
         } else {
             PostQuitMessage(3);  // the program is asked to end
         }
     }
     return CallNextHookEx(StopHook, code, wp, lp);
+}
+
+// Whether the main window took input when the convert command that
+// StopWhenShown posts after its click was taken from the queue.
+int MainEnabledAtCommand;
+HHOOK CommandHook;
+LRESULT CALLBACK SeeCommand(int code, WPARAM wp, LPARAM lp)
+{
+    const MSG* m = (const MSG*)lp;
+    if (code == HC_ACTION && m->hwnd == MainWindow && m->message == WM_COMMAND)
+        MainEnabledAtCommand = IsWindowEnabled(MainWindow);
+    return CallNextHookEx(CommandHook, code, wp, lp);
 }
 
 TEST_F(BatchTest, StopDuringTheSecondOfThreeFiles)
@@ -312,8 +326,14 @@ TEST_F(BatchTest, StopDuringTheSecondOfThreeFiles)
         StopAtFile = b;
         StopHow = how;
         StopHook = SetWindowsHookExA(WH_CALLWNDPROC, StopWhenShown, NULL, GetCurrentThreadId());
+        MainEnabledAtCommand = -1;
+        CommandHook = SetWindowsHookExA(WH_GETMESSAGE, SeeCommand, NULL, GetCurrentThreadId());
         StartBatch(MainWindow, 1);
+        UnhookWindowsHookEx(CommandHook);
         UnhookWindowsHookEx(StopHook);
+        // The stopped batch keeps its dialog, and the main window disabled,
+        // until it has ended; a command that still arrives starts nothing.
+        EXPECT_EQ(MainEnabledAtCommand, how == StopByClick ? FALSE : -1);
         MSG quit;
         BOOL quitLeft = PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
         EXPECT_EQ(quitLeft != FALSE, how == StopByQuit);

@@ -275,6 +275,42 @@ TEST(EndToEnd, CloseRequestDuringABatchStopsItAndEndsTheProgram)
     }
 }
 
+TEST(EndToEnd, CloseRequestWhileADialogIsOpenEndsTheProgram)
+{
+    // The request cancels the dialog, nothing of it is applied, no further
+    // dialog opens, and the program saves its settings and ends.
+    struct {
+        int line;
+        UINT command;
+        const char* caption;  // of the dialog open when the request comes
+    } cases[] = {
+        { __LINE__, IDM_ITEM_TYPEPASSWORD, "パスワード" },  // two rows: asked twice
+        { __LINE__, IDM_ITEM_SETTINGS, "アイテム設定" },
+        { __LINE__, IDM_SET_DEFAULTS, "デフォルト設定" },
+        { __LINE__, IDM_SET_OVERWRITE, "上書き確認" },
+        { __LINE__, IDM_HELP_ABOUT, "" },
+        { __LINE__, IDM_FILE_ADD, "開く" },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        std::string dir = TestDir() + "_" + std::to_string(c.line);
+        RemoveTree(dir);
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::vector<Source> sources = MakeSources(dir, { 10, 20 });
+        AppProcess app(dir, ItemSettings("", 0, "", 0, 0));
+        ASSERT_TRUE(app.Start(Paths(sources)));
+        app.Command(IDM_ITEM_SELECTALL);
+        ASSERT_TRUE(PostMessageA(app.MainWindow(), WM_COMMAND, MAKEWPARAM(c.command, 0), 0));
+        ASSERT_TRUE(WaitForDialog(app, c.caption));
+        EXPECT_EQ(app.Close(), 0) << "the program did not end";
+        std::string ini = ReadText(app.IniPath());
+        EXPECT_NE(ini.find("/Main]"), std::string::npos) << "settings were not saved: " << ini;
+        EXPECT_NE(ini.find("DefNoConfirm=0"), std::string::npos) << ini;
+        for (const Source& s : sources)
+            EXPECT_EQ(ReadBytes(s.path), s.data);
+    }
+}
+
 TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
 {
     // Other users' sections of a shared settings file, the entries of two
