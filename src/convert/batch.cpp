@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "convert/fileconv.h"
+#include "convert/progressview.h"
 #include "convert/rowconv.h"
 #include "joblist/jobrow.h"
 #include "joblist/listview.h"
@@ -87,24 +88,74 @@ INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
 }
 
+namespace {
+
+// While a batch runs, the list draws itself at most every ListPaintMs and
+// at the end: under Wine every deleted row makes it scroll the rows below
+// and update its scroll bar, which costs far more than converting a small
+// file, while the user still sees the rows go.
+const DWORD ListPaintMs = 250;
+
+struct ListPainting {
+    HWND list;
+    DWORD lastPaint;
+};
+
+void HoldList(ListPainting* painting, HWND list)
+{
+    painting->list = list;
+    painting->lastPaint = GetTickCount();
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+}
+
+void PaintList(ListPainting* painting, BOOL holdAgain)
+{
+    SendMessageA(painting->list, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(painting->list, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW
+                                                 | RDW_ALLCHILDREN);
+    painting->lastPaint = GetTickCount();
+    if (holdAgain)
+        SendMessageA(painting->list, WM_SETREDRAW, FALSE, 0);
+}
+
+// After each row: the queue when due (a stop click is seen within
+// DrainIntervalMs), the list and the dialog when their time has come.
+void AfterRow(ListPainting* painting, HWND progressDlg)
+{
+    DrainMessageQueueWhenDue();
+    PaintProgressWhenDue(progressDlg);
+    if (GetTickCount() - painting->lastPaint >= ListPaintMs)
+        PaintList(painting, TRUE);
+}
+
+}  // namespace
+
 void RunBatch(HWND progressDlg)
 {
     HWND list = JobListView;
+    BatchFiles files;
+    CollectBatchFiles(list, BatchMode, &files);
+    ListPainting painting;
+    HoldList(&painting, list);
+    HoldProgress(progressDlg);
     if (BatchMode) {
         // A converted row leaves the list, so the index only moves past
         // rows that stay.
         int count = JobRowCount(list);
         int row = 0;
         for (int turn = 0; turn < count && !CancelFlag; ++turn) {
-            if (!ConvertRow(list, row, progressDlg))
+            if (!ConvertBatchRow(list, row, progressDlg, &files))
                 ++row;
-            DrainMessageQueue();
+            AfterRow(&painting, progressDlg);
         }
-        return;
+    } else {
+        for (int row = NextSelectedRow(list, -1); row != -1 && !CancelFlag;
+             row = NextSelectedRow(list, -1)) {
+            ConvertBatchRow(list, row, progressDlg, &files);
+            AfterRow(&painting, progressDlg);
+        }
     }
-    for (int row = NextSelectedRow(list, -1); row != -1 && !CancelFlag;
-         row = NextSelectedRow(list, -1)) {
-        ConvertRow(list, row, progressDlg);
-        DrainMessageQueue();
-    }
+    ReleaseProgress(progressDlg);
+    PaintList(&painting, FALSE);
+    DrainMessageQueue();
 }

@@ -9,20 +9,29 @@
 
 #include <windows.h>
 
+#include "convert/target.h"
 #include "support/globals.h"
-
-// Name of the temporary file in the output directory; when a file of that
-// name exists, "_Mirtavolen1.tmp" and so on up to "_Mirtavolen99.tmp".
-extern const char TempFileName[];
 
 int BitInvertFile(const char* srcFile, const char* destFile, HWND progressDlg);
 int ReverseFile(const char* srcFile, const char* destFile, HWND progressDlg);
 int PasswordFile(const char* srcFile, const char* destFile, const char* password,
                  HWND progressDlg);
 
+// The procedure of type (a ConvType; ConvNone and anything else give 0),
+// for a DestFile that the caller looked at just before with
+// InspectDestFile (known; null: it is looked at here).
+int ConvertFileOfType(int type, const char* srcFile, const char* destFile, const char* password,
+                      HWND progressDlg, const TargetState* known);
+
 // Dispatches every pending message of the thread (no dialog keyboard
 // handling, no accelerators). A quit message is posted again for the
 // message loops and sets CancelFlag.
 void DrainMessageQueue(void);
+
+// Drains the queue when DrainIntervalMs have passed since the last drain,
+// so that a stop click is seen soon without a round trip to the window
+// system after every small piece of work.
+const DWORD DrainIntervalMs = 15;
+void DrainMessageQueueWhenDue(void);
 
 #endif

@@ -6,6 +6,7 @@
 #include "convert/batch.h"
 #include "convert/fileconv.h"
 #include "convert/logentry.h"
+#include "convert/progressview.h"
 #include "dialogs/prompts.h"
 #include "joblist/jobrow.h"
 #include "res/resource.h"
@@ -38,23 +39,24 @@ const char* TypeWord(const char* typeLabel)
 // read against the row before (or against nothing, on the first row).
 void ShowRowInProgress(HWND progressDlg, const JobRow& job)
 {
-    SetDlgItemTextA(progressDlg, IDC_PROG_FILE, job.SrcFile);
-    SetDlgItemTextA(progressDlg, IDC_PROG_TYPE, TypeWord(job.TypeLabel));
-    SendDlgItemMessageA(progressDlg, IDC_PROG_BAR, PBM_SETPOS, 0, 0);
+    ShowProgressFile(progressDlg, job.SrcFile, TypeWord(job.TypeLabel));
+    PaintProgressNow(progressDlg);
 }
 
 // Whether an existing output may be replaced: 1 go on, 0 pass over,
-// -1 the question was cancelled.
-int DecideOverwrite(HWND progressDlg, const JobRow& job)
+// -1 the question was cancelled; *asked says whether it was asked.
+int DecideOverwrite(HWND progressDlg, const JobRow& job, int* asked)
 {
+    *asked = 0;
     if (PolicySkipsQuestion(BatchPolicy))
         return PolicyOverwrites(BatchPolicy) ? 1 : 0;
     ShowRowInProgress(progressDlg, job);
+    *asked = 1;
     OverwritePolicy answer = 0;
-    int asked = AskOverwrite(progressDlg, &answer);
-    if (asked == IDCANCEL)
+    int result = AskOverwrite(progressDlg, &answer);
+    if (result == IDCANCEL)
         return -1;
-    if (asked != IDOK)
+    if (result != IDOK)
         return 0;  // the question could not be shown: leave the file alone
     return PolicyOverwrites(answer) ? 1 : 0;
 }
@@ -75,21 +77,123 @@ HANDLE OpenLogFile(const char* file)
     }
 }
 
+// The moment a row's conversion begins, as its log entry states it.
+struct LogMoment {
+    char date[12];
+    char time[10];
+};
+
+void TakeMoment(LogMoment* moment)
+{
+    moment->date[0] = '\0';
+    moment->time[0] = '\0';
+    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, NULL, "yyyy/MM/dd", moment->date,
+                   sizeof moment->date);
+    GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_FORCE24HOURFORMAT, NULL, "HH:mm:ss", moment->time,
+                   sizeof moment->time);
+}
+
+void LogAttempt(const LogMoment& moment, const JobRow& job, int converted)
+{
+    char entry[LogEntrySize];
+    if (ComposeLogEntry(entry, sizeof entry, moment.date, moment.time, job.TypeLabel, job.SrcFile,
+                        job.DestFile, !converted) > 0)
+        AppendLog(NULL, entry);
+}
+
+// The key under which the batch knows a file: its full path, with the
+// folder and a short name in their long forms, in capitals. Two spellings
+// of one file give one key (letter case, a trailing dot or blank, "..", an
+// 8.3 name); a link is not followed.
+std::string FileKey(const char* path)
+{
+    char full[MAX_PATH];
+    DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
+    if (length == 0 || length >= sizeof full)
+        lstrcpynA(full, path, sizeof full);
+    char folder[MAX_PATH];
+    char name[MAX_PATH];
+    if (SplitPath(full, folder, name, 0) < 0)
+        return std::string(full);
+    // The folder's long form is asked once for a run of rows in one folder.
+    static char lastFolder[MAX_PATH] = "";
+    static char lastLong[MAX_PATH] = "";
+    if (lstrcmpA(folder, lastFolder) != 0) {
+        length = GetLongPathNameA(folder, lastLong, sizeof lastLong);
+        if (length == 0 || length >= sizeof lastLong)
+            lstrcpyA(lastLong, folder);
+        lstrcpyA(lastFolder, folder);
+    }
+    if (strchr(name, '~') != NULL) {  // perhaps a short name
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(full, &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            lstrcpyA(name, found.cFileName);
+        }
+    }
+    char key[MAX_PATH * 2 + 1];
+    if (!JoinPath(key, lastLong, name))
+        wsprintfA(key, "%s\\%s", lastLong, name);
+    CharUpperBuffA(key, (DWORD)strlen(key));
+    return std::string(key);
+}
+
+// Whether writing DestFile would replace a file that this batch wrote
+// before or that a row still to come is to read. The row's own source
+// leaves the files still to read first.
+int ClashesWithBatch(BatchFiles* files, const JobRow& job, std::string* destKey)
+{
+    if (files == NULL)
+        return 0;
+    files->toRead.erase(FileKey(job.SrcFile));
+    *destKey = FileKey(job.DestFile);
+    return files->written.count(*destKey) != 0 || files->toRead.count(*destKey) != 0;
+}
+
 }  // namespace
 
+void CollectBatchFiles(HWND list, int allRows, BatchFiles* files)
+{
+    files->toRead.clear();
+    files->written.clear();
+    char srcFile[MAX_PATH];
+    int count = JobRowCount(list);
+    for (int row = allRows ? (count > 0 ? 0 : -1) : NextSelectedRow(list, -1); row != -1;
+         row = allRows ? (row + 1 < count ? row + 1 : -1) : NextSelectedRow(list, row)) {
+        ReadJobColumn(list, row, ColSrcFile, srcFile, sizeof srcFile);
+        files->toRead.insert(FileKey(srcFile));
+    }
+}
+
 int ConvertRow(HWND list, int row, HWND progressDlg)
+{
+    return ConvertBatchRow(list, row, progressDlg, NULL);
+}
+
+int ConvertBatchRow(HWND list, int row, HWND progressDlg, BatchFiles* files)
 {
     if (row < 0)
         return 0;
     JobRow job;
-    ReadJobColumn(list, row, ColSrcFile, job.SrcFile, sizeof job.SrcFile);
-    ReadJobColumn(list, row, ColDestFile, job.DestFile, sizeof job.DestFile);
     // The list cannot change during the batch: the label read now is the
     // one the conversion uses.
-    ReadJobColumn(list, row, ColTypeLabel, job.TypeLabel, sizeof job.TypeLabel);
+    ReadJobRow(list, row, &job);
+    const char* password = NULL;
+    int type = ClassifyTypeLabel(job.TypeLabel, &password);
+    LogMoment moment;
+    std::string destKey;
+    if (type != ConvNone && ClashesWithBatch(files, job, &destKey)) {
+        TakeMoment(&moment);
+        LogAttempt(moment, job, 0);
+        ClearRowSelection(list, row);
+        return 0;
+    }
 
-    if (PathExists(job.DestFile)) {
-        int decision = DecideOverwrite(progressDlg, job);
+    TargetState target;
+    int asked = 0;
+    if (InspectDestFile(job.DestFile, &target)) {
+        int decision = DecideOverwrite(progressDlg, job, &asked);
         if (decision < 0) {
             CancelFlag = 1;
             return 0;
@@ -99,41 +203,23 @@ int ConvertRow(HWND list, int row, HWND progressDlg)
             return 0;
         }
     }
-
-    // The moment the conversion begins, after any question.
-    char date[12] = "";
-    char time[10] = "";
-    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, NULL, "yyyy/MM/dd", date, sizeof date);
-    GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_FORCE24HOURFORMAT, NULL, "HH:mm:ss", time,
-                   sizeof time);
-
-    const char* password = NULL;
-    const char* typeText = job.TypeLabel;
-    int converted = 0;
-    switch (ClassifyTypeLabel(job.TypeLabel, &password)) {
-    case ConvInvert:
-        converted = BitInvertFile(job.SrcFile, job.DestFile, progressDlg);
-        break;
-    case ConvReverse:
-        converted = ReverseFile(job.SrcFile, job.DestFile, progressDlg);
-        break;
-    case ConvPassword:
-        converted = PasswordFile(job.SrcFile, job.DestFile, password, progressDlg);
-        break;
-    default:
+    if (type == ConvNone) {
         ClearRowSelection(list, row);
         return 0;
     }
 
-    char entry[LogEntrySize];
-    if (ComposeLogEntry(entry, sizeof entry, date, time, typeText, job.SrcFile, job.DestFile,
-                        !converted) > 0)
-        AppendLog(NULL, entry);
-
+    // The moment the conversion begins, after any question, which leaves
+    // the time to change DestFile: it is looked at again then.
+    TakeMoment(&moment);
+    int converted = ConvertFileOfType(type, job.SrcFile, job.DestFile, password, progressDlg,
+                                      asked ? NULL : &target);
+    LogAttempt(moment, job, converted);
     if (!converted) {
         ClearRowSelection(list, row);
         return 0;
     }
+    if (files != NULL)
+        files->written.insert(destKey);
     DeleteJobRow(list, row);
     return 1;
 }
@@ -142,10 +228,16 @@ int AppendLog(const char* path, const char* text)
 {
     if (text == NULL || text[0] == '\0')
         return 0;
+    // The log's place beside the executable is found once in a run.
+    static char beside[MAX_PATH] = "";
     char file[MAX_PATH];
     if (path == NULL) {
-        if (GetModuleDir(file, 1) == 0 || !AppendText(file, sizeof file, LogFileName))
+        if (beside[0] == '\0'
+            && (GetModuleDir(beside, 1) == 0 || !AppendText(beside, sizeof beside, LogFileName))) {
+            beside[0] = '\0';
             return 0;
+        }
+        lstrcpyA(file, beside);
     } else if (!CopyText(file, sizeof file, path)) {
         return 0;
     }

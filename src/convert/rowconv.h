@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <set>
+#include <string>
+
 // Name of the log file beside the executable.
 extern const char LogFileName[];
 
@@ -12,6 +15,24 @@ extern const char LogFileName[];
 // (passed over, cancelled, not convertible, failed, index below 0). Every
 // outcome but a cancelled overwrite question leaves the row deselected.
 int ConvertRow(HWND list, int row, HWND progressDlg);
+
+// The files of one batch: the sources of the rows it has still to convert
+// and the outputs it has written, each under one key whatever its
+// spelling. A batch never writes over either.
+struct BatchFiles {
+    std::set<std::string> toRead;
+    std::set<std::string> written;
+};
+
+// Starts files afresh with the sources of the batch's rows: every row, or
+// the selected ones.
+void CollectBatchFiles(HWND list, int allRows, BatchFiles* files);
+
+// ConvertRow within a batch (files null: on its own). A row whose DestFile
+// is a file that the batch wrote, or the source of a row still to come,
+// fails as a refused row does: "Failed!" logged, deselected, nothing
+// touched, whatever the overwrite policy.
+int ConvertBatchRow(HWND list, int row, HWND progressDlg, BatchFiles* files);
 
 // Appends text to the log (path null: "Mirtavolen.log" beside the
 // executable), in one write. 1 when written; 0 for no text, a path that

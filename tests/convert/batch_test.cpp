@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <regex>
 #include <string>
 #include <thread>
@@ -86,6 +87,80 @@ TEST_F(BatchTest, AllRowsWithTheSecondFailing)
     EXPECT_NE(entries[1].find("SrcFile  = " + b + "\nDestFile = " + b + "\nFailed!\n\n"),
               std::string::npos);
     EXPECT_EQ(entries[2].find("Failed!"), std::string::npos);
+}
+
+TEST_F(BatchTest, ABatchNeverWritesOverItsOwnInputsOrOutputs)
+{
+    // Two rows under "overwrite without asking"; folders below the test's
+    // directory. A row whose DestFile is the source of a row still to come,
+    // or a file an earlier row wrote, fails and touches nothing.
+    ASSERT_TRUE(MakeDirectories(dir_ + "\\long output folder"));
+    std::string shortOut = ShortPathOf(dir_ + "\\long output folder");
+    ASSERT_NE(shortOut, dir_ + "\\long output folder") << "no 8.3 name here";
+    shortOut = shortOut.substr(shortOut.find_last_of('\\') + 1);
+    struct Row {
+        std::string src, dest;  // dest "": in place
+        bool converted;
+    };
+    struct {
+        int line;
+        Row first, second;
+    } cases[] = {
+        { __LINE__, { "d1\\a.txt", "out\\a.txt", false }, { "out\\a.txt", "", true } },
+        { __LINE__, { "d1\\a.txt", "out\\a.txt", true }, { "d2\\a.txt", "out\\a.txt", false } },
+        // other spellings of one file
+        { __LINE__, { "d1\\a.txt", "OUT\\A.TXT.", false }, { "out\\a.txt", "", true } },
+        { __LINE__, { "d1\\a.txt", "out\\x\\..\\a.txt", true }, { "d2\\a.txt", "OUT\\a.txt ", false } },
+        { __LINE__, { "d1\\a.txt", shortOut + "\\a.txt", false },
+          { "long output folder\\a.txt", "", true } },
+        // a source read before is the overwrite policy's to decide
+        { __LINE__, { "d1\\a.txt", "out\\a.txt", true }, { "d2\\b.txt", "d1\\a.txt", true } },
+    };
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        for (const char* sub : { "d1", "d2", "out" }) {
+            RemoveTree(dir_ + "\\" + sub);
+            ASSERT_TRUE(MakeDirectories(dir_ + "\\" + sub));
+        }
+        ClearRows();
+        DeleteFileA(LogFile().c_str());
+        std::map<std::string, Bytes> before;  // every file there, by its own name
+        for (const Row* row : { &c.first, &c.second }) {
+            std::string path = dir_ + "\\" + row->src;
+            before[path] = RandomBytes(5000 + before.size(), (unsigned)before.size() + 40);
+            ASSERT_TRUE(WriteBytes(path, before[path]));
+            ASSERT_EQ(AddJobRow(JobListView, path.c_str(), -1), 1);
+            if (!row->dest.empty())
+                SetDest(RowCount() - 1, dir_ + "\\" + row->dest);
+        }
+        std::vector<Bytes> sources = { before[dir_ + "\\" + c.first.src],
+                                       before[dir_ + "\\" + c.second.src] };
+        std::string outputs[] = { Cell(0, ColDestFile), Cell(1, ColDestFile) };
+        Bytes outputsBefore[] = { ReadBytes(outputs[0]), ReadBytes(outputs[1]) };
+        StartBatch(MainWindow, 1);
+
+        std::vector<std::string> entries = LogEntries();
+        ASSERT_EQ(entries.size(), 2u);
+        const Row* rows[] = { &c.first, &c.second };
+        for (int i = 0; i < 2; ++i) {
+            SCOPED_TRACE(i == 0 ? "first row" : "second row");
+            EXPECT_EQ(entries[i].find("Failed!") == std::string::npos, rows[i]->converted);
+            if (rows[i]->converted) {
+                EXPECT_EQ(ReadBytes(outputs[i]), ReferenceInvert(sources[i]));
+            }
+        }
+        // what a refused row would have replaced is as it was
+        if (!c.first.converted) {
+            EXPECT_EQ(ReadBytes(outputs[0]), c.second.converted ? ReferenceInvert(sources[1])
+                                                                : outputsBefore[0]);
+        }
+        if (!c.second.converted) {
+            EXPECT_EQ(ReadBytes(outputs[1]), ReferenceInvert(sources[0]));
+        }
+        EXPECT_EQ(RowCount(), (int)!c.first.converted + (int)!c.second.converted);
+        EXPECT_TRUE(SelectedRows().empty());
+    }
 }
 
 TEST_F(BatchTest, SelectedRowsOnly)

@@ -350,10 +350,11 @@ TEST_F(FileConversion, CancelAfterTheFirstChunkRemovesWhatWasWritten)
     }
 }
 
-TEST_F(FileConversion, CreatesAMissingOutputDirectoryFirst)
+TEST_F(FileConversion, CreatesAMissingOutputDirectoryOnlyForASourceThatCanBeConverted)
 {
     const Bytes data = RandomBytes(1000, 6);
     ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    ASSERT_TRUE(WriteBytes(dir + "\\empty.bin", Bytes()));
     struct {
         int line;
         std::string src;
@@ -362,8 +363,9 @@ TEST_F(FileConversion, CreatesAMissingOutputDirectoryFirst)
     } cases[] = {
         { __LINE__, dir + "\\src.bin", "a\\b\\c", 1 },
         { __LINE__, dir + "\\src.bin", "予定表\\能力\\ソ", 1 },
-        // the directory is made before the source is opened, and stays
+        // the source is looked at first: no directory is left behind
         { __LINE__, dir + "\\missing.bin", "x\\y\\z", 0 },
+        { __LINE__, dir + "\\empty.bin", "e\\f", 0 },
     };
     for (auto& c : cases) {
         for (Kind kind : AllKinds) {
@@ -372,15 +374,14 @@ TEST_F(FileConversion, CreatesAMissingOutputDirectoryFirst)
             RemoveTree(top);
             const std::string dest = dir + "\\" + c.outDir + "\\表.bin";
             EXPECT_EQ(Convert(kind, c.src, dest, dialog()), c.result);
-            if (c.result)
+            if (c.result) {
                 EXPECT_TRUE(ReadBytes(dest) == Expected(kind, data));
-            else
-                EXPECT_EQ(ListDir(dir + "\\" + c.outDir), Names());
-            EXPECT_NE(GetFileAttributesA((dir + "\\" + c.outDir).c_str()), INVALID_FILE_ATTRIBUTES);
+            }
+            EXPECT_EQ(GetFileAttributesA(top.c_str()) != INVALID_FILE_ATTRIBUTES, c.result == 1);
         }
     }
     // exactly the directories asked for, none cut at a 0x5C byte
-    EXPECT_EQ(ListDir(dir), (Names{ "a", "src.bin", "x", "予定表" }));
+    EXPECT_EQ(ListDir(dir), (Names{ "a", "empty.bin", "src.bin", "予定表" }));
     EXPECT_EQ(ListDir(dir + "\\予定表"), (Names{ "能力" }));
     EXPECT_EQ(ListDir(dir + "\\予定表\\能力"), (Names{ "ソ" }));
     EXPECT_EQ(ListDir(dir + "\\予定表\\能力\\ソ"), (Names{ "表.bin" }));

@@ -375,6 +375,51 @@ TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
     }
 }
 
+TEST(EndToEnd, ABatchNeverWritesOverItsOwnInputsOrOutputs)
+{
+    // Every row goes into the folder "out" and is replaced without asking.
+    struct {
+        int line;
+        std::vector<std::string> files;  // on the command line, in order
+        std::vector<bool> converted;     // each row's outcome
+    } cases[] = {
+        // out\a.txt is the first row's DestFile and the second row's source
+        { __LINE__, { "d1\\a.txt", "out\\a.txt" }, { false, true } },
+        // two rows, one DestFile
+        { __LINE__, { "d1\\a.txt", "d2\\a.txt" }, { true, false } },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        std::string dir = TestDir() + "_" + std::to_string(c.line);
+        RemoveTree(dir);
+        std::vector<std::string> paths;
+        std::vector<Bytes> datas;
+        for (size_t i = 0; i < c.files.size(); ++i) {
+            paths.push_back(dir + "\\" + c.files[i]);
+            datas.push_back(RandomBytes(3000 + i, (unsigned)i + 7));
+            ASSERT_TRUE(MakeDirectories(paths.back().substr(0, paths.back().find_last_of('\\'))));
+            ASSERT_TRUE(WriteBytes(paths.back(), datas.back()));
+        }
+        AppProcess app(dir, ItemSettings(dir + "\\out", 0, "", 1, 1));
+        ASSERT_TRUE(app.Start(paths));
+        app.Command(IDM_ITEM_CONVERTALL);
+        std::vector<std::string> entries = LogEntriesOf(app.LogPath());
+        ASSERT_EQ(entries.size(), c.files.size());
+        for (size_t i = 0; i < c.files.size(); ++i) {
+            EXPECT_EQ(entries[i].find("Failed!") == std::string::npos, c.converted[i]) << i;
+            std::string out = dir + "\\out\\" + c.files[i].substr(c.files[i].find('\\') + 1);
+            if (c.converted[i]) {
+                EXPECT_EQ(ReadBytes(out), ReferenceInvert(datas[i])) << i;
+            }
+            if (paths[i] != out) {
+                EXPECT_EQ(ReadBytes(paths[i]), datas[i]) << "a source was changed: " << i;
+            }
+        }
+        EXPECT_EQ(app.RowCount(), 1);
+        EXPECT_EQ(app.Close(), 0);
+    }
+}
+
 TEST(EndToEnd, FoldersAndMissingFilesOnTheCommandLineAreNotAdded)
 {
     std::string dir = TestDir();
