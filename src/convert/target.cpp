@@ -53,30 +53,6 @@ int BearsTempMark(DWORD attributes)
                           | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
-// Deletes the marked temporary file at path that a killed run left behind.
-// Opened without sharing, so a file that anyone holds open (another
-// instance converting into it) is left alone, as is every unmarked file.
-// 1 when it is gone.
-int RemoveStaleTemp(const char* path)
-{
-    // Only a file that bears the mark is opened at all: an open without
-    // sharing would stand in the way of its owner's rename for a moment.
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !BearsTempMark(attributes))
-        return 0;
-    HANDLE file = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, 0, NULL, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    BY_HANDLE_FILE_INFORMATION info;
-    BOOLEAN deleteIt = TRUE;
-    int removed = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info)
-        && BearsTempMark(info.dwFileAttributes) && info.nNumberOfLinks == 1
-        && SetFileInformation(file, &deleteIt, sizeof deleteIt, FileDispositionInformation);
-    CloseHandle(file);
-    return removed;
-}
-
 // How long a rename or a deletion of the temporary file waits for another
 // instance that has it open for a moment (RemoveStaleTemp).
 const int SharedRetries = 50;
@@ -98,30 +74,6 @@ int NameTaken(DWORD error)
 {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
         || error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
-}
-
-// Tries the names of the series in folder. 1: created (*file); 0: every
-// name taken or a failure that another name cannot mend (disk full, folder
-// gone: *error); -1: the folder is too deep for the names.
-int CreateInSeries(const char* folder, char* path, HANDLE* file, DWORD* error)
-{
-    for (int index = 0; index < TempSeriesLength; ++index) {
-        char name[32];
-        TempNameAt(index, name);
-        if (!JoinPath(path, folder, name))
-            return -1;
-        for (int retried = 0;; retried = 1) {
-            *file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, TempMark, NULL);
-            if (*file != INVALID_HANDLE_VALUE)
-                return 1;
-            *error = GetLastError();
-            if (retried || !NameTaken(*error) || !RemoveStaleTemp(path))
-                break;
-        }
-        if (!NameTaken(*error))
-            return 0;
-    }
-    return 0;
 }
 
 // The name the file system knows an open file or directory by, below its
@@ -186,6 +138,55 @@ int IsLinkedName(HANDLE file, const char* path)
         return 1;
     FindClose(search);
     return !NamesFileInFolder(fileName, folderName, found.cFileName);
+}
+
+// Deletes the marked temporary file at path that a killed run left behind.
+// Opened without sharing, so a file that anyone holds open (another
+// instance converting into it) is left alone, as is every unmarked file.
+// 1 when it is gone.
+int RemoveStaleTemp(const char* path)
+{
+    // Only a file that bears the mark is opened at all: an open without
+    // sharing would stand in the way of its owner's rename for a moment.
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !BearsTempMark(attributes))
+        return 0;
+    HANDLE file = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, 0, NULL, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOLEAN deleteIt = TRUE;
+    int removed = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info)
+        && BearsTempMark(info.dwFileAttributes) && info.nNumberOfLinks == 1
+        && !IsLinkedName(file, path)  // never the file a link points to
+        && SetFileInformation(file, &deleteIt, sizeof deleteIt, FileDispositionInformation);
+    CloseHandle(file);
+    return removed;
+}
+
+// Tries the names of the series in folder. 1: created (*file); 0: every
+// name taken or a failure that another name cannot mend (disk full, folder
+// gone: *error); -1: the folder is too deep for the names.
+int CreateInSeries(const char* folder, char* path, HANDLE* file, DWORD* error)
+{
+    for (int index = 0; index < TempSeriesLength; ++index) {
+        char name[32];
+        TempNameAt(index, name);
+        if (!JoinPath(path, folder, name))
+            return -1;
+        for (int retried = 0;; retried = 1) {
+            *file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, TempMark, NULL);
+            if (*file != INVALID_HANDLE_VALUE)
+                return 1;
+            *error = GetLastError();
+            if (retried || !NameTaken(*error) || !RemoveStaleTemp(path))
+                break;
+        }
+        if (!NameTaken(*error))
+            return 0;
+    }
+    return 0;
 }
 
 int SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)

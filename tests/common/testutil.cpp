@@ -31,8 +31,49 @@ namespace {
 
 // Wide calls with the "\\?\" prefix, so that the deep trees of the
 // long-path tests go as well.
+// The path the file system resolves path to (links followed), or "" when
+// it cannot tell.
+std::wstring FinalPathOf(const std::wstring& path)
+{
+    typedef DWORD(WINAPI * FinalPathFn)(HANDLE, LPWSTR, DWORD, DWORD);
+    static FinalPathFn finalPath = (FinalPathFn)(void*)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW");
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (h == INVALID_HANDLE_VALUE || finalPath == NULL) {
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        return L"";
+    }
+    WCHAR buffer[MAX_PATH * 4];
+    DWORD n = finalPath(h, buffer, MAX_PATH * 4, 0);
+    CloseHandle(h);
+    return n > 0 && n < MAX_PATH * 4 ? std::wstring(buffer, n) : L"";
+}
+
+// Removes a link itself: from the Linux side under Wine, where DeleteFile
+// and RemoveDirectory of a symbolic link delete the file or the (empty)
+// folder it points to and leave the link; a junction of Windows with
+// RemoveDirectory.
+void RemoveLink(const std::wstring& path)
+{
+    std::wstring plain = path.compare(0, 4, L"\\\\?\\") == 0 ? path.substr(4) : path;
+    char narrow[MAX_PATH * 4];
+    std::string unixPath;
+    if (WideCharToMultiByte(CP_ACP, 0, plain.c_str(), -1, narrow, sizeof narrow, NULL, NULL) > 0)
+        unixPath = UnixPath(narrow);
+    if (!unixPath.empty())
+        RunLinuxCommand("rm -f '" + unixPath + "'");
+    else
+        RemoveDirectoryW(path.c_str());
+}
+
+// Deletes what is below path, then path. A link below it is removed
+// itself, never what it points to.
 void RemoveTreeW(const std::wstring& path)
 {
+    std::wstring resolved = FinalPathOf(path);
     WIN32_FIND_DATAW found;
     HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (h != INVALID_HANDLE_VALUE) {
@@ -41,7 +82,13 @@ void RemoveTreeW(const std::wstring& path)
             if (name == L"." || name == L"..")
                 continue;
             std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            std::wstring childResolved = FinalPathOf(child);
+            bool linked = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                || (!resolved.empty() && !childResolved.empty()
+                    && lstrcmpiW((resolved + L"\\" + name).c_str(), childResolved.c_str()) != 0);
+            if (linked) {
+                RemoveLink(child);
+            } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTreeW(child);
             } else {
                 SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -2,6 +2,7 @@
 // dialog made from template 2001: contents, progress, in-place
 // replacement, cancelling, output directories and the dialog's texts.
 #include <windows.h>
+#include <sddl.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -223,21 +224,36 @@ TEST_F(FileConversion, EmptySourceFailsAndLeavesEveryFileAsItWas)
 
 TEST_F(FileConversion, TemporaryNamesInUseAreNeverTouched)
 {
-    // Files that bear the temporary file's name: the user's own, a stale
-    // one, another instance's held open. The conversion takes the first
-    // free name of the series and leaves every one of them as it was.
+    // Files that bear the temporary file's name: the user's own, another
+    // instance's held open, and ones that a killed run left behind, marked
+    // as the program's own (hidden and system). The conversion deletes a
+    // marked one that nobody holds open and takes its name; it takes the
+    // first free name past every other one and leaves it as it was.
+    struct Beside {
+        std::string name;
+        bool held;    // another program holds it open
+        bool marked;  // left by a killed run
+        bool link = false;  // a link to a marked file of the user's, "mine.bin"
+    };
     struct {
         int line;
-        std::vector<std::string> beside;  // present before, with bytes of their own
+        std::vector<Beside> beside;  // present before, with bytes of their own
         std::string src, dest;
-        int held;  // how many of `beside` another program holds open
-        int result;
     } cases[] = {
-        { __LINE__, { "_Mirtavolen.tmp" }, "a.bin", "a.bin", 0, 1 },
-        { __LINE__, {}, "_Mirtavolen.tmp", "_Mirtavolen.tmp", 0, 1 },
-        { __LINE__, { "_Mirtavolen.tmp" }, "a.bin", "_Mirtavolen.tmp", 0, 1 },
-        { __LINE__, { "_Mirtavolen.tmp", "_Mirtavolen1.tmp" }, "a.bin", "a.bin", 2, 1 },
-        { __LINE__, { "_Mirtavolen.tmp", "_Mirtavolen1.tmp" }, "a.bin", "b.bin", 2, 1 },
+        { __LINE__, { { "_Mirtavolen.tmp", false, false } }, "a.bin", "a.bin" },
+        { __LINE__, {}, "_Mirtavolen.tmp", "_Mirtavolen.tmp" },
+        { __LINE__, { { "_Mirtavolen.tmp", false, false } }, "a.bin", "_Mirtavolen.tmp" },
+        { __LINE__, { { "_Mirtavolen.tmp", true, false }, { "_Mirtavolen1.tmp", true, false } },
+          "a.bin", "a.bin" },
+        { __LINE__, { { "_Mirtavolen.tmp", true, false }, { "_Mirtavolen1.tmp", true, false } },
+          "a.bin", "b.bin" },
+        { __LINE__, { { "_Mirtavolen.tmp", false, true } }, "a.bin", "a.bin" },
+        { __LINE__, { { "_Mirtavolen.tmp", true, true }, { "_Mirtavolen1.tmp", false, true } },
+          "a.bin", "b.bin" },
+        { __LINE__, { { "_Mirtavolen.tmp", false, false }, { "_Mirtavolen1.tmp", false, true },
+                      { "_Mirtavolen2.tmp", false, true } },
+          "a.bin", "a.bin" },
+        { __LINE__, { { "_Mirtavolen.tmp", false, true, true } }, "a.bin", "a.bin" },
     };
     for (auto& c : cases) {
         for (Kind kind : AllKinds) {
@@ -245,25 +261,45 @@ TEST_F(FileConversion, TemporaryNamesInUseAreNeverTouched)
             const std::string folder = dir + "\\" + std::to_string(c.line) + KindName(kind);
             ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
             std::vector<HANDLE> held;
+            Names expected;
             for (size_t i = 0; i < c.beside.size(); ++i) {
-                const std::string path = folder + "\\" + c.beside[i];
+                std::string path = folder + "\\" + c.beside[i].name;
+                if (c.beside[i].link) {
+                    ASSERT_TRUE(RunLinuxCommand("ln -s mine.bin '" + UnixPath(path) + "'"));
+                    path = folder + "\\mine.bin";
+                    expected.push_back("mine.bin");
+                }
                 ASSERT_TRUE(WriteBytes(path, RandomBytes(100 + i, (unsigned)i)));
-                if ((int)i < c.held)
+                if (c.beside[i].marked) {
+                    ASSERT_TRUE(SetFileAttributesA(path.c_str(),
+                                                   FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+                }
+                if (c.beside[i].held)
                     held.push_back(CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
                                                FILE_ATTRIBUTE_NORMAL, NULL));
             }
             const Bytes data = RandomBytes(300000, kind);
             ASSERT_TRUE(WriteBytes(folder + "\\" + c.src, data));
-            EXPECT_EQ(Convert(kind, folder + "\\" + c.src, folder + "\\" + c.dest, dialog()),
-                      c.result);
+            EXPECT_EQ(Convert(kind, folder + "\\" + c.src, folder + "\\" + c.dest, dialog()), 1);
             for (HANDLE h : held)
                 CloseHandle(h);
             EXPECT_TRUE(ReadBytes(folder + "\\" + c.dest) == Expected(kind, data));
-            Names expected = c.beside;
+            // the first marked one nobody holds is taken; any other stays
+            bool taken = false;
             for (size_t i = 0; i < c.beside.size(); ++i) {
-                if (c.beside[i] != c.dest) {
-                    EXPECT_TRUE(ReadBytes(folder + "\\" + c.beside[i])
-                                == RandomBytes(100 + i, (unsigned)i)) << c.beside[i];
+                const Beside& b = c.beside[i];
+                if (!taken && b.marked && !b.held && !b.link && b.name != c.dest) {
+                    taken = true;
+                    continue;
+                }
+                expected.push_back(b.name);
+                if (b.name != c.dest) {
+                    EXPECT_TRUE(ReadBytes(folder + "\\" + b.name) == RandomBytes(100 + i, (unsigned)i))
+                        << b.name;
+                }
+                if (!b.marked && !b.link && b.name != c.dest) {
+                    EXPECT_EQ(GetFileAttributesA((folder + "\\" + b.name).c_str()),
+                              (DWORD)FILE_ATTRIBUTE_ARCHIVE) << b.name;
                 }
             }
             expected.push_back(c.src);
@@ -271,6 +307,92 @@ TEST_F(FileConversion, TemporaryNamesInUseAreNeverTouched)
             std::sort(expected.begin(), expected.end());
             expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
             EXPECT_EQ(ListDir(folder), expected);
+            EXPECT_EQ(GetFileAttributesA((folder + "\\" + c.dest).c_str()),
+                      (DWORD)FILE_ATTRIBUTE_ARCHIVE) << "the mark was not taken off";
+        }
+    }
+}
+
+TEST_F(FileConversion, AnExistingDestFileTypedAnotherWayIsReplaced)
+{
+    // The name the user typed reaches the file itself, not a link to it.
+    const std::string dest = dir + "\\Dest File.bin";
+    const std::string src = dir + "\\src.bin";
+    ASSERT_TRUE(WriteBytes(dest, RandomBytes(10, 1)));
+    ASSERT_TRUE(WriteBytes(src, RandomBytes(10, 2)));
+    const std::string spellings[] = { dest + ".", dest + " ", dir + "\\DEST FILE.BIN",
+                                      ShortPathOf(dest) };
+    ASSERT_NE(spellings[3], dest) << "no 8.3 name here";
+    for (const std::string& typed : spellings) {
+        for (bool inPlace : { true, false }) {
+            for (Kind kind : AllKinds) {
+                SCOPED_TRACE(testing::Message() << "[" << typed << "] "
+                                                << (inPlace ? "in place, " : "into it, ")
+                                                << KindName(kind));
+                const Bytes data = RandomBytes(1000, kind);
+                ASSERT_TRUE(WriteBytes(inPlace ? dest : src, data));
+                EXPECT_EQ(Convert(kind, inPlace ? typed : src, typed, dialog()), 1);
+                EXPECT_TRUE(ReadBytes(dest) == Expected(kind, data));
+                EXPECT_EQ(ListDir(dir), (Names{ "Dest File.bin", "src.bin" }));
+            }
+        }
+    }
+}
+
+// The DACL and owner of a file as an SDDL string; "" when unreadable.
+std::string SecurityOf(const std::string& path)
+{
+    const SECURITY_INFORMATION both = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD needed = 0;
+    GetFileSecurityA(path.c_str(), both, NULL, 0, &needed);
+    std::vector<BYTE> security(needed + 1);
+    char* text = NULL;
+    if (!GetFileSecurityA(path.c_str(), both, security.data(), needed, &needed)
+        || !ConvertSecurityDescriptorToStringSecurityDescriptorA(security.data(), SDDL_REVISION_1,
+                                                                 both, &text, NULL))
+        return "";
+    std::string sddl = text;
+    LocalFree(text);
+    return sddl;
+}
+
+// The Linux permission bits of a file ("600").
+std::string LinuxModeOf(const std::string& path)
+{
+    const std::string out = path + ".mode";
+    RunLinuxCommand("stat -c %a '" + UnixPath(path) + "' > '" + UnixPath(out) + "'");
+    std::string mode = ReadText(out);
+    DeleteFileA(out.c_str());
+    return mode.substr(0, mode.find('\n'));
+}
+
+TEST_F(FileConversion, AReplacedFileKeepsWhoMayReadIt)
+{
+    // Its DACL and owner, as Windows keeps them: a private file stays
+    // private, a readable one stays readable.
+    const std::string src = dir + "\\src.bin";
+    const std::string dest = dir + "\\dest.bin";
+    for (const char* mode : { "600", "640", "644" }) {
+        for (bool inPlace : { true, false }) {
+            for (Kind kind : AllKinds) {
+                SCOPED_TRACE(testing::Message() << "mode " << mode << ", "
+                                                << (inPlace ? "in place, " : "into DestFile, ")
+                                                << KindName(kind));
+                const std::string target = inPlace ? src : dest;
+                const Bytes data = RandomBytes(1000, kind);
+                ASSERT_TRUE(WriteBytes(src, data));
+                ASSERT_TRUE(WriteBytes(dest, RandomBytes(10, kind)));
+                ASSERT_TRUE(RunLinuxCommand(std::string("chmod ") + mode + " '" + UnixPath(target) + "'"));
+                const std::string before = SecurityOf(target);
+                ASSERT_NE(before, "");
+                EXPECT_EQ(Convert(kind, src, target, dialog()), 1);
+                EXPECT_TRUE(ReadBytes(target) == Expected(kind, data));
+                EXPECT_EQ(SecurityOf(target), before);
+                if (mode[2] == '0') {
+                    EXPECT_EQ(before.find(";;;WD)"), std::string::npos) << before;
+                    EXPECT_EQ(LinuxModeOf(target).back(), '0') << "others may read it";
+                }
+            }
         }
     }
 }

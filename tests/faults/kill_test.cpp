@@ -185,7 +185,8 @@ protected:
                                         << " bytes, type " << type << ", trigger " << trigger
                                         << ", delay " << delayMs << " ms");
         ASSERT_TRUE(PrepareFiles(data));
-        DeleteFileA(temp_.c_str());
+        if (!keepLeftovers_)
+            DeleteFileA(temp_.c_str());
         size_t entriesBefore = LogEntriesOf(dir_ + "\\Mirtavolen.log").size();
         AppProcess app(dir_, Settings(type));
         ASSERT_TRUE(app.Start({ src_ }));
@@ -261,6 +262,7 @@ protected:
     std::string outDir_;  // empty: in place
     std::string dest_;
     std::string temp_;
+    bool keepLeftovers_ = false;  // a killed run's temporary file stays for the next
     int tally_[LandingCount];
 };
 
@@ -331,6 +333,29 @@ TEST_F(KillTest, ExistingDestFileIsEitherOldOrConvertedWheneverTheProgramDies)
 {
     UseOutputFolder(true);
     KillThroughout({ { __LINE__, 3 * Chunk - 5 }, { __LINE__, 8 * 1024 * 1024 + 3 } });
+}
+
+TEST_F(KillTest, AKilledRunsTemporaryFileGoesWithTheNextConversion)
+{
+    // Runs killed halfway through, one after another, each leave the
+    // temporary file of their own (marked as the program's): the next run
+    // removes it and takes its name, and a run that ends leaves none.
+    UseOutputFolder(false);
+    const Bytes data = RandomBytes(8 * 1024 * 1024 + 3, 5);
+    Timing timing = TimeConversion(data, 0);
+    ASSERT_FALSE(HasFailure());
+    keepLeftovers_ = true;
+    for (int kill = 0; kill < 3; ++kill) {
+        KillOnce(__LINE__, data, 0, timing.end, AfterDelay, 0.5 * timing.end);
+        DWORD attributes = GetFileAttributesA(temp_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            const DWORD mark = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+            EXPECT_EQ(attributes & mark, mark) << "kill " << kill;
+        }
+    }
+    TimeConversion(data, 0);
+    for (const std::string& name : ListDir(dir_))
+        EXPECT_EQ(name.find("_Mirtavolen"), std::string::npos) << name;
 }
 
 }  // namespace
