@@ -133,6 +133,7 @@ void AfterRow(ListPainting* painting, HWND progressDlg)
 void RunBatch(HWND progressDlg)
 {
     HWND list = JobListView;
+    ForgetFolders();
     BatchFiles files;
     CollectBatchFiles(list, BatchMode, &files);
     ListPainting painting;

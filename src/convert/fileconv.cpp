@@ -127,20 +127,20 @@ int IsGiven(const char* text)
 }
 
 // Opens the source for reading, a disk file below 4 GiB. Its size and
-// identity are returned; INVALID_HANDLE_VALUE on any refusal.
-HANDLE OpenSource(const char* srcFile, DWORD* size, BY_HANDLE_FILE_INFORMATION* info)
+// facts are returned; INVALID_HANDLE_VALUE on any refusal.
+HANDLE OpenSource(const char* srcFile, DWORD* size, FileFacts* facts)
 {
     HANDLE source = CreateFileA(srcFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
     if (source == INVALID_HANDLE_VALUE)
         return source;
     // Sizes are 32-bit: a file of 4 GiB or more cannot be converted.
-    if (GetFileType(source) != FILE_TYPE_DISK || !GetFileInformationByHandle(source, info)
-        || info->nFileSizeHigh != 0) {
+    if (GetFileType(source) != FILE_TYPE_DISK || !ReadFileFacts(source, facts)
+        || facts->size > 0xFFFFFFFFull) {
         CloseHandle(source);
         return INVALID_HANDLE_VALUE;
     }
-    *size = info->nFileSizeLow;
+    *size = (DWORD)facts->size;
     return source;
 }
 
@@ -150,17 +150,17 @@ HANDLE OpenSource(const char* srcFile, DWORD* size, BY_HANDLE_FILE_INFORMATION* 
 HANDLE PrepareFiles(const char* srcFile, const char* destFile, int inPlace, DWORD* size,
                     const TargetState* known, TargetState* target)
 {
-    BY_HANDLE_FILE_INFORMATION sourceInfo;
-    HANDLE source = OpenSource(srcFile, size, &sourceInfo);
+    FileFacts sourceFacts;
+    HANDLE source = OpenSource(srcFile, size, &sourceFacts);
     if (source == INVALID_HANDLE_VALUE)
         return source;
     if (known != NULL)
         *target = *known;
     else if (inPlace)
-        InspectOpenFile(source, destFile, target);
+        InspectOpenFile(source, destFile, sourceFacts, target);
     else
         InspectDestFile(destFile, target);
-    if (*size == 0 || !MayReplace(*target, sourceInfo, inPlace)) {
+    if (*size == 0 || !MayReplace(*target, destFile, source, sourceFacts, inPlace)) {
         CloseHandle(source);
         return INVALID_HANDLE_VALUE;
     }

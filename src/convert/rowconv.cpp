@@ -101,40 +101,35 @@ void LogAttempt(const LogMoment& moment, const JobRow& job, int converted)
         AppendLog(NULL, entry);
 }
 
-// The key under which the batch knows a file: its full path, with the
-// folder and a short name in their long forms, in capitals. Two spellings
-// of one file give one key (letter case, a trailing dot or blank, "..", an
-// 8.3 name); a link is not followed.
+// The key under which the batch knows a file: its full path, with 8.3
+// names in their long forms, in capitals. Two spellings of one file give
+// one key (letter case, a trailing dot or blank, "..", an 8.3 name); a
+// link is not followed. An 8.3 name always holds a '~', so a path without
+// one is asked nothing of the file system.
 std::string FileKey(const char* path)
 {
     char full[MAX_PATH];
     DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
     if (length == 0 || length >= sizeof full)
         lstrcpynA(full, path, sizeof full);
+    char key[MAX_PATH * 2 + 1];
+    lstrcpyA(key, full);
     char folder[MAX_PATH];
     char name[MAX_PATH];
-    if (SplitPath(full, folder, name, 0) < 0)
-        return std::string(full);
-    // The folder's long form is asked once for a run of rows in one folder.
-    static char lastFolder[MAX_PATH] = "";
-    static char lastLong[MAX_PATH] = "";
-    if (lstrcmpA(folder, lastFolder) != 0) {
-        length = GetLongPathNameA(folder, lastLong, sizeof lastLong);
-        if (length == 0 || length >= sizeof lastLong)
-            lstrcpyA(lastLong, folder);
-        lstrcpyA(lastFolder, folder);
-    }
-    if (strchr(name, '~') != NULL) {  // perhaps a short name
+    if (strchr(full, '~') != NULL && SplitPath(full, folder, name, 0) >= 0) {
+        char longFolder[MAX_PATH];
+        length = GetLongPathNameA(folder, longFolder, sizeof longFolder);
+        if (length == 0 || length >= sizeof longFolder)
+            lstrcpyA(longFolder, folder);
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA(full, &found);
         if (search != INVALID_HANDLE_VALUE) {
             FindClose(search);
             lstrcpyA(name, found.cFileName);
         }
+        if (!JoinPath(key, longFolder, name))
+            wsprintfA(key, "%s\\%s", longFolder, name);
     }
-    char key[MAX_PATH * 2 + 1];
-    if (!JoinPath(key, lastLong, name))
-        wsprintfA(key, "%s\\%s", lastLong, name);
     CharUpperBuffA(key, (DWORD)strlen(key));
     return std::string(key);
 }

@@ -19,8 +19,25 @@ FileInformationFn NtFileFunction(const char* name)
 }
 
 const int FileBasicInformation = 4;
+const int FileStandardInformation = 5;
+const int FileInternalInformation = 6;
 const int FileNameInformation = 9;
 const int FileDispositionInformation = 13;
+
+struct StandardInformation {
+    LARGE_INTEGER allocationSize;
+    LARGE_INTEGER endOfFile;
+    ULONG numberOfLinks;
+    BOOLEAN deletePending;
+    BOOLEAN directory;
+};
+
+int QueryFileInformation(HANDLE file, void* info, ULONG size, int infoClass)
+{
+    static FileInformationFn query = NtFileFunction("NtQueryInformationFile");
+    ULONG_PTR status[2];  // IO_STATUS_BLOCK
+    return query != NULL && query(file, status, info, size, infoClass) == 0;
+}
 
 struct BasicInformation {
     LARGE_INTEGER creationTime;  // 0: left as it is
@@ -81,13 +98,11 @@ int NameTaken(DWORD error)
 // symbolic links in it, which it reports in no other way. 0 when unknown.
 int GetResolvedName(HANDLE file, char* out, int size)
 {
-    static FileInformationFn query = NtFileFunction("NtQueryInformationFile");
     struct {
         ULONG length;  // in bytes
         WCHAR name[MAX_PATH * 2];
     } info;
-    ULONG_PTR status[2];  // IO_STATUS_BLOCK
-    if (query == NULL || query(file, status, &info, sizeof info, FileNameInformation) != 0)
+    if (!QueryFileInformation(file, &info, sizeof info, FileNameInformation))
         return 0;
     int count = WideCharToMultiByte(CP_ACP, 0, info.name, (int)(info.length / sizeof(WCHAR)),
                                     out, size - 1, NULL, NULL);
@@ -108,6 +123,30 @@ int NamesFileInFolder(const char* resolved, const char* folder, const char* name
     return lstrcmpiA(expected, resolved) == 0;
 }
 
+// The resolved name of the folder last asked for, kept for the files of a
+// batch that go into one folder. A name gone stale can only make a file
+// look linked, and so refused, never the other way round.
+struct FolderName {
+    char folder[MAX_PATH];
+    char resolved[MAX_PATH * 2];
+};
+FolderName LastFolder = { "", "" };
+
+int GetFolderResolvedName(const char* directory, char* out, int size)
+{
+    if (LastFolder.folder[0] != '\0' && lstrcmpA(LastFolder.folder, directory) == 0)
+        return CopyText(out, (size_t)size, LastFolder.resolved);
+    HANDLE folder = CreateFileA(directory, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (folder == INVALID_HANDLE_VALUE)
+        return -1;
+    int known = GetResolvedName(folder, out, size);
+    CloseHandle(folder);
+    if (known && CopyText(LastFolder.resolved, sizeof LastFolder.resolved, out))
+        lstrcpyA(LastFolder.folder, directory);
+    return known;
+}
+
 // 1 when the open file is known under another name than its directory and
 // the long form of its own name say: a symbolic link to a file elsewhere,
 // which a replacement would turn into a plain file while the file it names
@@ -119,16 +158,12 @@ int IsLinkedName(HANDLE file, const char* path)
     char name[MAX_PATH];
     if (SplitPath(path, directory, name, 0) < 0)
         return 1;
-    HANDLE folder = CreateFileA(directory, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (folder == INVALID_HANDLE_VALUE)
-        return 1;
     char folderName[MAX_PATH * 2];
     char fileName[MAX_PATH * 2];
-    int known = GetResolvedName(folder, folderName, sizeof folderName)
-        && GetResolvedName(file, fileName, sizeof fileName);
-    CloseHandle(folder);
-    if (!known)
+    int folderKnown = GetFolderResolvedName(directory, folderName, sizeof folderName);
+    if (folderKnown < 0)
+        return 1;
+    if (!folderKnown || !GetResolvedName(file, fileName, sizeof fileName))
         return 0;  // the platform tells nothing: only its attributes count
     if (NamesFileInFolder(fileName, folderName, name))
         return 0;
@@ -155,10 +190,10 @@ int RemoveStaleTemp(const char* path)
                               FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    BY_HANDLE_FILE_INFORMATION info;
+    FileFacts facts;
     BOOLEAN deleteIt = TRUE;
-    int removed = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info)
-        && BearsTempMark(info.dwFileAttributes) && info.nNumberOfLinks == 1
+    int removed = GetFileType(file) == FILE_TYPE_DISK && ReadFileFacts(file, &facts)
+        && BearsTempMark(facts.attributes) && facts.links == 1
         && !IsLinkedName(file, path)  // never the file a link points to
         && SetFileInformation(file, &deleteIt, sizeof deleteIt, FileDispositionInformation);
     CloseHandle(file);
@@ -189,10 +224,22 @@ int CreateInSeries(const char* folder, char* path, HANDLE* file, DWORD* error)
     return 0;
 }
 
-int SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+// Whether the open source is the file at destFile (facts of both read).
+// Equal numbers are rare enough to ask for the volumes then.
+int SameFile(HANDLE source, const FileFacts& sourceFacts, const char* destFile,
+             const FileFacts& destFacts)
 {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
-        && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    if (sourceFacts.index != destFacts.index)
+        return 0;
+    HANDLE dest = CreateFileA(destFile, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    int different = dest != INVALID_HANDLE_VALUE && GetFileInformationByHandle(source, &a)
+        && GetFileInformationByHandle(dest, &b) && a.dwVolumeSerialNumber != b.dwVolumeSerialNumber;
+    if (dest != INVALID_HANDLE_VALUE)
+        CloseHandle(dest);
+    return !different;  // what cannot be told apart counts as one
 }
 
 // Gives the file at to the owner and DACL of the file at from: the owner
@@ -222,12 +269,35 @@ int CopySecurity(const char* from, const char* to)
 
 }  // namespace
 
-void InspectOpenFile(HANDLE file, const char* path, TargetState* state)
+int ReadFileFacts(HANDLE file, FileFacts* facts)
+{
+    BasicInformation basic;
+    StandardInformation standard;
+    LARGE_INTEGER index;
+    if (!QueryFileInformation(file, &basic, sizeof basic, FileBasicInformation)
+        || !QueryFileInformation(file, &standard, sizeof standard, FileStandardInformation)
+        || !QueryFileInformation(file, &index, sizeof index, FileInternalInformation))
+        return 0;
+    facts->attributes = basic.attributes;
+    facts->created.dwLowDateTime = basic.creationTime.LowPart;
+    facts->created.dwHighDateTime = (DWORD)basic.creationTime.HighPart;
+    facts->size = (unsigned long long)standard.endOfFile.QuadPart;
+    facts->links = standard.numberOfLinks;
+    facts->index = (unsigned long long)index.QuadPart;
+    return 1;
+}
+
+void ForgetFolders(void)
+{
+    LastFolder.folder[0] = '\0';
+}
+
+void InspectOpenFile(HANDLE file, const char* path, const FileFacts& facts, TargetState* state)
 {
     state->exists = 1;
-    state->diskFile = GetFileType(file) == FILE_TYPE_DISK
-        && GetFileInformationByHandle(file, &state->info);
-    state->linked = state->diskFile && IsLinkedName(file, path);
+    state->diskFile = 1;
+    state->facts = facts;
+    state->linked = IsLinkedName(file, path);
 }
 
 int InspectDestFile(const char* destFile, TargetState* state)
@@ -235,7 +305,8 @@ int InspectDestFile(const char* destFile, TargetState* state)
     state->exists = 0;
     state->diskFile = 0;
     state->linked = 0;
-    HANDLE probe = CreateFileA(destFile, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE probe = CreateFileA(destFile, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (probe == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
@@ -244,12 +315,17 @@ int InspectDestFile(const char* destFile, TargetState* state)
             && error != ERROR_INVALID_NAME && error != ERROR_BAD_PATHNAME;
         return state->exists;
     }
-    InspectOpenFile(probe, destFile, state);
+    FileFacts facts;
+    if (GetFileType(probe) == FILE_TYPE_DISK && ReadFileFacts(probe, &facts))
+        InspectOpenFile(probe, destFile, facts, state);
+    else
+        state->exists = 1;  // a device, or nothing that can be looked at
     CloseHandle(probe);
     return state->exists;
 }
 
-int MayReplace(const TargetState& state, const BY_HANDLE_FILE_INFORMATION& source, int inPlace)
+int MayReplace(const TargetState& state, const char* destFile, HANDLE source,
+               const FileFacts& sourceFacts, int inPlace)
 {
     if (!state.exists)
         return 1;
@@ -257,9 +333,9 @@ int MayReplace(const TargetState& state, const BY_HANDLE_FILE_INFORMATION& sourc
         return 0;
     const DWORD refused = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY
         | FILE_ATTRIBUTE_REPARSE_POINT;
-    if ((state.info.dwFileAttributes & refused) != 0 || state.info.nNumberOfLinks != 1)
+    if ((state.facts.attributes & refused) != 0 || state.facts.links != 1)
         return 0;
-    return inPlace || !SameFile(state.info, source);
+    return inPlace || !SameFile(source, sourceFacts, destFile, state.facts);
 }
 
 HANDLE CreateTempOutput(const char* directory, char* path)
@@ -296,10 +372,10 @@ int FinishTempOutput(HANDLE output, const char* tempPath, const char* destFile,
     if (state.exists) {
         if (!CopySecurity(destFile, tempPath))
             return 0;
-        basic.creationTime.LowPart = state.info.ftCreationTime.dwLowDateTime;
-        basic.creationTime.HighPart = (LONG)state.info.ftCreationTime.dwHighDateTime;
-        if ((state.info.dwFileAttributes & kept) != 0)
-            basic.attributes = state.info.dwFileAttributes & kept;
+        basic.creationTime.LowPart = state.facts.created.dwLowDateTime;
+        basic.creationTime.HighPart = (LONG)state.facts.created.dwHighDateTime;
+        if ((state.facts.attributes & kept) != 0)
+            basic.attributes = state.facts.attributes & kept;
     }
     return SetFileInformation(output, &basic, sizeof basic, FileBasicInformation);
 }

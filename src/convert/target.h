@@ -11,25 +11,46 @@
 // name exists, "_Mirtavolen1.tmp" and so on up to "_Mirtavolen99.tmp".
 extern const char TempFileName[];
 
+// What a conversion needs to know of an open disk file.
+struct FileFacts {
+    DWORD attributes;
+    FILETIME created;
+    unsigned long long size;
+    DWORD links;
+    unsigned long long index;  // the file's number on its volume
+};
+
+// Reads the facts of an open file with the file system's own queries,
+// not GetFileInformationByHandle, whose volume query costs about a
+// millisecond under Wine. 1 when all could be read.
+int ReadFileFacts(HANDLE file, FileFacts* facts);
+
 // What is known of a DestFile before anything is written to it.
 struct TargetState {
     int exists;     // something bears the name (a file, a folder, a file held elsewhere)
-    int diskFile;   // it is a disk file that could be looked at: the fields below hold
+    int diskFile;   // it is a disk file that could be looked at: facts holds
     int linked;     // known to the file system under another name (a symbolic link)
-    BY_HANDLE_FILE_INFORMATION info;
+    FileFacts facts;
 };
+
+// Forgets the folders whose resolved names were kept: a batch starts
+// afresh.
+void ForgetFolders(void);
 
 // Looks at DestFile once. Returns state->exists.
 int InspectDestFile(const char* destFile, TargetState* state);
 
-// The same for a DestFile that is already open (the source, in place).
-void InspectOpenFile(HANDLE file, const char* path, TargetState* state);
+// The same for a DestFile that is already open (the source, in place),
+// whose facts were read.
+void InspectOpenFile(HANDLE file, const char* path, const FileFacts& facts, TargetState* state);
 
 // 1 when the DestFile of state is missing or may be replaced: a disk file,
 // not read-only (Wine would let root replace it, Windows never), not a
 // link or reparse point, of one name only (a replacement would split its
-// names), and, unless in place, not the source (source) under another name.
-int MayReplace(const TargetState& state, const BY_HANDLE_FILE_INFORMATION& source, int inPlace);
+// names), and, unless in place, not the open source (source, with its
+// facts) under another name.
+int MayReplace(const TargetState& state, const char* destFile, HANDLE source,
+               const FileFacts& sourceFacts, int inPlace);
 
 // Creates the temporary output in directory under the first free name of
 // the series, marked as this program's own, and creates the directory
