@@ -393,7 +393,7 @@ int OnNotify(HWND window, const NMHDR* header)
         EditSelectedItems(window);
         return 0;
     default:
-        return 1;
+        return OnJobListNotify(header);
     }
 }
 
@@ -415,15 +415,7 @@ void OnInitMenuPopup(HWND window, HMENU popup)
 
 void OnDropFiles(HWND, HDROP drop)
 {
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
-    for (UINT i = 0; i < count; ++i) {
-        // A name that does not fit 259 bytes would arrive cut short.
-        if (DragQueryFileA(drop, i, NULL, 0) >= MAX_PATH)
-            continue;
-        char name[MAX_PATH];
-        if (DragQueryFileA(drop, i, name, MAX_PATH) > 0)
-            AddJobRow(JobListView, name, -1);
-    }
+    AddDroppedFiles(JobListView, drop);
     DragFinish(drop);
 }
 

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "joblist/jobrow.h"
+#include "joblist/srcset.h"
 #include "res/resource.h"
 #include "support/paths.h"
 #include "support/settings.h"
@@ -50,6 +51,88 @@ void FillSolid(HDC dc, const RECT* rect, COLORREF color)
     DeleteObject(brush);
 }
 
+// Changing many rows with drawing on makes the list scroll, update its
+// scroll bar and repaint for every row (under Wine tens of milliseconds a
+// row). Held off, the list is drawn once when it is let go.
+void HoldRedraw(HWND list)
+{
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+}
+
+void ReleaseRedraw(HWND list)
+{
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, FALSE);
+}
+
+int AddRow(HWND list, const char* path, int index, LongFolderMemo* memo)
+{
+    if (list == NULL || path == NULL || index < -1)
+        return 0;
+    // A failed query returns all bits, the directory bit among them.
+    if (GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY)
+        return 0;
+
+    char srcFile[MAX_PATH];
+    unsigned n = ResolveLongPathWith(path, srcFile, MAX_PATH, memo);
+    if (n == 0 || n >= MAX_PATH)
+        return 0;
+    if (index == -1)
+        index = JobRowCount(list);
+    if (IsSrcFileListed(list, srcFile))
+        return 1;
+
+    char label[LabelSize];
+    ComposeTypeLabel(ItemDefaults.DefType, ItemDefaults.DefPass, label, sizeof label);
+
+    char destFile[MAX_PATH];
+    if (ItemDefaults.DefDir[0] == '\0') {
+        memcpy(destFile, srcFile, strlen(srcFile) + 1);
+    } else {
+        char name[MAX_PATH];
+        if (SplitPath(srcFile, NULL, name, 0) < 0 || !JoinPath(destFile, ItemDefaults.DefDir, name))
+            return 0;
+    }
+
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = srcFile;
+    int row = (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
+    if (row < 0)
+        return 0;
+    NoteSrcFileListed(list, srcFile);
+    WriteJobColumn(list, row, ColDestFile, destFile);
+    WriteJobColumn(list, row, ColTypeLabel, label);
+    return 1;
+}
+
+// A file named in UTF-16 goes in only by a code page 932 name of the same
+// file: a look-alike could name another file, which would be converted.
+int AddWideRow(HWND list, const WCHAR* path, LongFolderMemo* memo)
+{
+    char ansi[MAX_PATH];
+    if (!ExactAnsiPath(path, ansi))
+        return 0;
+    return AddRow(list, ansi, -1, memo);
+}
+
+// out (MAX_PATH characters) = directory, a separator unless it ends with
+// one, then name. 0 when it does not fit.
+int JoinWidePath(WCHAR* out, const WCHAR* directory, const WCHAR* name)
+{
+    int d = lstrlenW(directory);
+    int sep = d > 0 && directory[d - 1] == L'\\' ? 0 : 1;
+    if (d + sep + lstrlenW(name) >= MAX_PATH)
+        return 0;
+    lstrcpyW(out, directory);
+    if (sep)
+        lstrcatW(out, L"\\");
+    lstrcatW(out, name);
+    return 1;
+}
+
 }  // namespace
 
 void CreateJobListView(HWND mainWindow, WNDPROC subclass)
@@ -76,8 +159,61 @@ void CreateJobListView(HWND mainWindow, WNDPROC subclass)
     PrevListViewProc = (WNDPROC)GetWindowLongPtrA(JobListView, GWLP_WNDPROC);
     SetWindowLongPtrA(JobListView, GWLP_WNDPROC, (LONG_PTR)subclass);
 
-    for (int i = 1; i < __argc; ++i)
-        AddJobRow(JobListView, __argv[i], -1);
+    ForgetListedSrcFiles(NULL);
+    AddCommandLineFiles(JobListView, GetCommandLineW());
+}
+
+void AddCommandLineFiles(HWND list, const WCHAR* commandLine)
+{
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(commandLine, &count);
+    if (args == NULL)
+        return;
+    LongFolderMemo memo;
+    ZeroMemory(&memo, sizeof memo);
+    HoldRedraw(list);
+    for (int i = 1; i < count; ++i)
+        AddWideRow(list, args[i], &memo);
+    ReleaseRedraw(list);
+    LocalFree(args);
+}
+
+void AddDroppedFiles(HWND list, HDROP drop)
+{
+    LongFolderMemo memo;
+    ZeroMemory(&memo, sizeof memo);
+    HoldRedraw(list);
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, NULL, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // A name that does not fit would arrive cut short.
+        if (DragQueryFileW(drop, i, NULL, 0) >= MAX_PATH)
+            continue;
+        WCHAR name[MAX_PATH];
+        if (DragQueryFileW(drop, i, name, MAX_PATH) > 0)
+            AddWideRow(list, name, &memo);
+    }
+    ReleaseRedraw(list);
+}
+
+int OnJobListNotify(const NMHDR* header)
+{
+    if (header->hwndFrom != JobListView)
+        return 1;
+    switch (header->code) {
+    case LVN_DELETEITEM: {
+        // Sent before the row goes, so its text is still there.
+        char srcFile[MAX_PATH];
+        ReadJobColumn(header->hwndFrom, ((const NMLISTVIEW*)header)->iItem, ColSrcFile, srcFile,
+                      sizeof srcFile);
+        NoteSrcFileUnlisted(header->hwndFrom, srcFile);
+        return 0;
+    }
+    case LVN_DELETEALLITEMS:
+        ForgetListedSrcFiles(header->hwndFrom);
+        return 0;
+    default:
+        return 1;
+    }
 }
 
 void MeasureJobRow(MEASUREITEMSTRUCT* item)
@@ -163,96 +299,56 @@ void DrawJobRow(HWND list, const DRAWITEMSTRUCT* item)
 
 int AddJobRow(HWND list, const char* path, int index)
 {
-    if (list == NULL || path == NULL || index < -1)
-        return 0;
-    // A failed query returns all bits, the directory bit among them.
-    if (GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY)
-        return 0;
-
-    char srcFile[MAX_PATH];
-    unsigned n = ResolveLongPath(path, srcFile, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return 0;
-    if (index == -1)
-        index = JobRowCount(list);
-    if (FindJobRow(list, srcFile))
-        return 1;
-
-    char label[LabelSize];
-    ComposeTypeLabel(ItemDefaults.DefType, ItemDefaults.DefPass, label, sizeof label);
-
-    char destFile[MAX_PATH];
-    if (ItemDefaults.DefDir[0] == '\0') {
-        memcpy(destFile, srcFile, strlen(srcFile) + 1);
-    } else {
-        char name[MAX_PATH];
-        if (SplitPath(srcFile, NULL, name, 0) < 0 || !JoinPath(destFile, ItemDefaults.DefDir, name))
-            return 0;
-    }
-
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = srcFile;
-    int row = (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    if (row < 0)
-        return 0;
-    WriteJobColumn(list, row, ColDestFile, destFile);
-    WriteJobColumn(list, row, ColTypeLabel, label);
-    return 1;
+    return AddRow(list, path, index, NULL);
 }
 
 int FindJobRow(HWND list, const char* path)
 {
-    char text[MAX_PATH];
-    for (int row = JobRowCount(list) - 1; row >= 0; --row) {
-        ReadJobColumn(list, row, ColSrcFile, text, sizeof text);
-        if (lstrcmpA(text, path) == 0)
-            return 1;
-    }
-    return 0;
+    return IsSrcFileListed(list, path);
 }
 
 int AddFilesFromOpenDialog(HWND list)
 {
-    char filter[128];
-    int n = LoadStringA(AppInstance, IDS_FILTER_ALL, filter, 100);
+    WCHAR filter[128];
+    int n = LoadStringW(AppInstance, IDS_FILTER_ALL, filter, 100);
     if (n <= 0)
         return 0;
-    memcpy(filter + n + 1, "*.*\0", 5);  // name, pattern, closing null
+    memcpy(filter + n + 1, L"*.*\0", 5 * sizeof(WCHAR));  // name, pattern, closing null
 
-    char buffer[OpenBufferSize];
-    buffer[0] = '\0';
+    WCHAR buffer[OpenBufferSize];
+    buffer[0] = L'\0';
     WORD nameOffset = 0;
-    if (ShowOpenFileDialog(GetParent(list), buffer, sizeof buffer, &nameOffset, filter, 0) < 0)
+    if (ShowOpenFileDialog(GetParent(list), buffer, OpenBufferSize, &nameOffset, filter, 0) < 0)
         return 0;
 
-    if (nameOffset > 0 && buffer[nameOffset - 1] != '\0') {
-        AddJobRow(list, buffer, -1);
-        return 1;
+    LongFolderMemo memo;
+    ZeroMemory(&memo, sizeof memo);
+    HoldRedraw(list);
+    if (nameOffset > 0 && buffer[nameOffset - 1] != L'\0') {
+        AddWideRow(list, buffer, &memo);
+    } else {
+        // Several files: the directory, then each name, all null-terminated.
+        const WCHAR* directory = buffer;
+        const WCHAR* end = buffer + OpenBufferSize;
+        WCHAR path[MAX_PATH];
+        for (const WCHAR* name = buffer + nameOffset; name < end && *name != L'\0';
+             name += lstrlenW(name) + 1) {
+            if (JoinWidePath(path, directory, name))
+                AddWideRow(list, path, &memo);
+        }
     }
-
-    // Several files: the directory, then each name, all null-terminated.
-    const char* directory = buffer;
-    char path[MAX_PATH];
-    for (const char* name = buffer + nameOffset; *name != '\0'; name += strlen(name) + 1) {
-        if (name >= buffer + sizeof buffer)
-            break;
-        if (JoinPath(path, directory, name))
-            AddJobRow(list, path, -1);
-    }
+    ReleaseRedraw(list);
     return 1;
 }
 
-int ShowOpenFileDialog(HWND owner, char* buffer, int size, WORD* nameOffset,
-                       const char* filter, int filterIndex)
+int ShowOpenFileDialog(HWND owner, WCHAR* buffer, int size, WORD* nameOffset,
+                       const WCHAR* filter, int filterIndex)
 {
     if (buffer == NULL || size < MAX_PATH)
         return -2;
-    OPENFILENAMEA ofn;
+    OPENFILENAMEW ofn;
     ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // 76 bytes
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter;
     ofn.nFilterIndex = (DWORD)filterIndex;
@@ -260,7 +356,7 @@ int ShowOpenFileDialog(HWND owner, char* buffer, int size, WORD* nameOffset,
     ofn.nMaxFile = (DWORD)size;
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT
                 | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn))
+    if (!GetOpenFileNameW(&ofn))
         return -1;
     if (nameOffset != NULL)
         *nameOffset = ofn.nFileOffset;
@@ -272,7 +368,13 @@ int DeleteSelectedRows(HWND list)
     int first = NextSelectedRow(list, -1);
     if (first == -1)
         return 1;
-    for (int row = first; row != -1; row = NextSelectedRow(list, -1))
+    HoldRedraw(list);
+    // A focused row below a deleted one moves up, and the list scrolls to
+    // keep it in view even while it does not draw (under Wine about 15 ms a
+    // row). The focus is given again below.
+    SetRowState(list, -1, 0, LVIS_FOCUSED);
+    // The next selected row is found where the deleted one was.
+    for (int row = first; row != -1; row = NextSelectedRow(list, row - 1))
         SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
 
     int n = JobRowCount(list);
@@ -280,15 +382,17 @@ int DeleteSelectedRows(HWND list)
         int target = first < n ? first : first - 1;
         SetRowState(list, target, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
-    InvalidateRect(list, NULL, FALSE);
+    ReleaseRedraw(list);
     return 1;
 }
 
 void SelectAllRows(HWND list)
 {
     int n = JobRowCount(list);
-    for (int row = 0; row < n - 1; ++row)
-        SetRowState(list, row, LVIS_SELECTED, LVIS_SELECTED);
-    if (n > 0)
-        SetRowState(list, n - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    if (n == 0)
+        return;
+    HoldRedraw(list);
+    SetRowState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+    SetRowState(list, n - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ReleaseRedraw(list);
 }

@@ -16,6 +16,18 @@ const COLORREF RowColorHighlight = 0x00C0F0FF;
 // the files of the command line.
 void CreateJobListView(HWND mainWindow, WNDPROC subclass);
 
+// Adds the files named by the arguments after the program's name in a
+// UTF-16 command line, in order.
+void AddCommandLineFiles(HWND list, const WCHAR* commandLine);
+
+// Adds the files of a drop, in order (the caller finishes the drop).
+void AddDroppedFiles(HWND list, HDROP drop);
+
+// Keeps the list's record of its files true: the main window passes every
+// notification of the list here. 0 when it was a row deletion, 1 for any
+// other notification.
+int OnJobListNotify(const NMHDR* header);
+
 // Every row is as high as a small icon plus one pixel.
 void MeasureJobRow(MEASUREITEMSTRUCT* item);
 
@@ -24,7 +36,9 @@ void DrawJobRow(HWND list, const DRAWITEMSTRUCT* item);
 
 // Adds a file as a row at index (-1: at the end) with the item defaults.
 // 1: added or already listed; 0: refused (folder, missing, unresolvable,
-// or a path that does not fit).
+// or a path that does not fit). Files given in UTF-16 (the command line,
+// drops, the Open dialog) come here only in a code page 932 form that
+// names the same file (ExactAnsiPath); without one they are refused.
 int AddJobRow(HWND list, const char* path, int index);
 
 // 1 when a row's SrcFile equals path (case-sensitive), 0 otherwise.
@@ -34,17 +48,18 @@ int FindJobRow(HWND list, const char* path);
 // confirmed, 0 when it was cancelled or failed.
 int AddFilesFromOpenDialog(HWND list);
 
-// Runs the Open dialog (multiple choice). -2: buffer missing or below 260
-// bytes; -1: cancelled or failed; otherwise the chosen filter index, with
-// *nameOffset the offset of the first file name in buffer.
-int ShowOpenFileDialog(HWND owner, char* buffer, int size, WORD* nameOffset,
-                       const char* filter, int filterIndex);
+// Runs the Open dialog (multiple choice) on a UTF-16 buffer of size
+// characters. -2: buffer missing or below 260 characters; -1: cancelled or
+// failed; otherwise the chosen filter index, with *nameOffset the offset of
+// the first file name in buffer, in characters.
+int ShowOpenFileDialog(HWND owner, WCHAR* buffer, int size, WORD* nameOffset,
+                       const WCHAR* filter, int filterIndex);
 
 // Deletes the selected rows and selects the row that took the place of the
-// first one (or the new last row). Returns 1.
+// first one (or the new last row), with one repaint. Returns 1.
 int DeleteSelectedRows(HWND list);
 
-// Selects every row; the focus goes to the last.
+// Selects every row, with one repaint; the focus goes to the last.
 void SelectAllRows(HWND list);
 
 #endif

@@ -92,9 +92,12 @@ int CreateDirectoryTree(const char* path)
 
 int GetModuleDir(char* out, int keepSlash)
 {
+    // The ANSI name of a folder that code page 932 cannot hold would be a
+    // look-alike, naming another folder (café as cafe).
+    WCHAR wide[MAX_PATH];
+    DWORD got = GetModuleFileNameW(NULL, wide, MAX_PATH);
     char module[MAX_PATH];
-    DWORD got = GetModuleFileNameA(NULL, module, MAX_PATH);
-    if (got == 0 || got >= MAX_PATH) {
+    if (got == 0 || got >= MAX_PATH || !ExactAnsiPath(wide, module)) {
         out[0] = '\0';
         return 0;
     }
@@ -117,51 +120,202 @@ int GetModuleDir(char* out, int keepSlash)
     return (int)strlen(out);
 }
 
+namespace {
+
+// Converts length UTF-16 units of text into out (size bytes, terminated).
+// 1 only when every character has its own code page 932 form and the
+// whole text fits. The A functions turn these bytes back into UTF-16 by
+// the same table, so bytes that come back equal name the same file.
+int ToAnsiExact(const WCHAR* text, int length, char* out, int size)
+{
+    if (size <= 0 || length < 0 || length >= MAX_PATH)
+        return 0;
+    out[0] = '\0';
+    if (length == 0)
+        return 1;
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, out, size - 1, NULL,
+                                &usedDefault);
+    if (n <= 0 || usedDefault)
+        return 0;
+    out[n] = '\0';
+    WCHAR back[MAX_PATH];
+    int m = MultiByteToWideChar(CP_ACP, 0, out, n, back, MAX_PATH);
+    return m == length && memcmp(back, text, length * sizeof(WCHAR)) == 0;
+}
+
+// The short name of the component of path that ends before `end`, in code
+// page 932 (260 bytes). 1 when it has one that converts exactly.
+int ShortComponent(const WCHAR* path, int end, char* out)
+{
+    WCHAR prefix[MAX_PATH];
+    WCHAR shortPath[MAX_PATH];
+    if (end <= 0 || end >= MAX_PATH)
+        return 0;
+    memcpy(prefix, path, end * sizeof(WCHAR));
+    prefix[end] = L'\0';
+    DWORD n = GetShortPathNameW(prefix, shortPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return 0;
+    int start = (int)n;
+    while (start > 0 && shortPath[start - 1] != L'\\')
+        --start;
+    return ToAnsiExact(shortPath + start, (int)n - start, out, MAX_PATH);
+}
+
+// A path of long names in code page 932 (size bytes): each component as it
+// is when it converts exactly, otherwise by its short name. 1 on success.
+int ExactComponents(const WCHAR* longPath, char* out, int size)
+{
+    int length = lstrlenW(longPath);
+    if (ToAnsiExact(longPath, length, out, size))
+        return 1;
+    out[0] = '\0';
+    for (int start = 0; start <= length;) {
+        int end = start;
+        while (end < length && longPath[end] != L'\\')
+            ++end;
+        char part[MAX_PATH];
+        if (!ToAnsiExact(longPath + start, end - start, part, sizeof part)
+            && !ShortComponent(longPath, end, part))
+            return 0;
+        if (!AppendText(out, size, part) || (end < length && !AppendText(out, size, "\\")))
+            return 0;
+        start = end + 1;
+    }
+    return 1;
+}
+
+// The shell's long-name form of a full UTF-16 path (out: MAX_PATH units).
+// 1 on success; a path that does not exist fails.
+int ShellLongPath(const WCHAR* path, WCHAR* out)
+{
+    IMalloc* alloc = NULL;
+    IShellFolder* desktop = NULL;
+    LPITEMIDLIST list = NULL;
+    WCHAR parsed[MAX_PATH];
+    int ok = 0;
+    if (lstrlenW(path) < MAX_PATH && SUCCEEDED(SHGetMalloc(&alloc)) && alloc != NULL
+        && SUCCEEDED(SHGetDesktopFolder(&desktop)) && desktop != NULL) {
+        lstrcpyW(parsed, path);
+        ULONG eaten = 0;
+        if (SUCCEEDED(desktop->ParseDisplayName(NULL, NULL, parsed, &eaten, &list, NULL))
+            && list != NULL) {
+            out[0] = L'\0';
+            ok = SHGetPathFromIDListW(list, out) == TRUE;
+            alloc->Free(list);
+        }
+    }
+    if (desktop != NULL)
+        desktop->Release();
+    if (alloc != NULL)
+        alloc->Release();
+    return ok;
+}
+
+// The long form of the folder `full` up to folderEnd (which ends with its
+// separator), in code page 932 (260 bytes), from memo when it holds it.
+int LongFolder(const WCHAR* full, int folderEnd, LongFolderMemo* memo, char* out)
+{
+    WCHAR folder[MAX_PATH];
+    memcpy(folder, full, folderEnd * sizeof(WCHAR));
+    folder[folderEnd] = L'\0';
+    if (memo != NULL && memo->given[0] != L'\0' && lstrcmpW(memo->given, folder) == 0)
+        return CopyText(out, MAX_PATH, memo->resolved);
+
+    // The shell wants a folder without its separator, a drive root with it.
+    WCHAR bare[MAX_PATH];
+    lstrcpyW(bare, folder);
+    if (folderEnd > 3)
+        bare[folderEnd - 1] = L'\0';
+    WCHAR longFolder[MAX_PATH];
+    if (!ShellLongPath(bare, longFolder) || !ExactComponents(longFolder, out, MAX_PATH))
+        return 0;
+    if (memo != NULL) {
+        lstrcpyW(memo->given, folder);
+        memcpy(memo->resolved, out, strlen(out) + 1);
+    }
+    return 1;
+}
+
+// The long name of the file `full` names, as the folder lists it, in code
+// page 932 (260 bytes); its short name when the long one does not convert.
+int LongName(const WCHAR* full, const WCHAR* name, char* out)
+{
+    // A pattern would find some other file.
+    if (wcspbrk(name, L"*?<>\"") != NULL)
+        return 0;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(full, &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(h);
+    if (ToAnsiExact(found.cFileName, lstrlenW(found.cFileName), out, MAX_PATH))
+        return 1;
+    // An empty short name means the long name is its own 8.3 form.
+    return ToAnsiExact(found.cAlternateFileName, lstrlenW(found.cAlternateFileName), out, MAX_PATH)
+        && out[0] != '\0';
+}
+
+}  // namespace
+
 unsigned ResolveLongPath(const char* path, char* out, unsigned outSize)
 {
-    if (path == NULL || strlen(path) >= MAX_PATH)
-        return 0;
+    return ResolveLongPathWith(path, out, outSize, NULL);
+}
 
-    IMalloc* alloc = NULL;
-    if (FAILED(SHGetMalloc(&alloc)) || alloc == NULL)
+unsigned ResolveLongPathWith(const char* path, char* out, unsigned outSize, LongFolderMemo* memo)
+{
+    if (path == NULL || path[0] == '\0' || strlen(path) >= MAX_PATH)
         return 0;
-    IShellFolder* desktop = NULL;
-    if (FAILED(SHGetDesktopFolder(&desktop)) || desktop == NULL) {
-        alloc->Release();
-        return 0;
-    }
-
     WCHAR wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0) {
-        desktop->Release();
-        alloc->Release();
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0)
         return 0;
+    // The shell takes only a full path: no relative name, "." or "..".
+    WCHAR full[MAX_PATH];
+    WCHAR* name = NULL;
+    DWORD n = GetFullPathNameW(wide, MAX_PATH, full, &name);
+    if (n == 0 || n >= MAX_PATH)
+        return 0;
+
+    char result[2 * MAX_PATH];
+    if (name == NULL || name[0] == L'\0') {
+        WCHAR longPath[MAX_PATH];
+        if (!ShellLongPath(full, longPath) || !ExactComponents(longPath, result, sizeof result))
+            return 0;
+    } else {
+        char folder[MAX_PATH];
+        char file[MAX_PATH];
+        if (!LongFolder(full, (int)(name - full), memo, folder) || !LongName(full, name, file))
+            return 0;
+        memcpy(result, folder, strlen(folder) + 1);
+        if ((!EndsWithSeparator(result) && !AppendText(result, sizeof result, "\\"))
+            || !AppendText(result, sizeof result, file))
+            return 0;
     }
 
-    ULONG eaten = 0;
-    LPITEMIDLIST list = NULL;
-    if (FAILED(desktop->ParseDisplayName(NULL, NULL, wide, &eaten, &list, NULL)) || list == NULL) {
-        desktop->Release();
-        alloc->Release();
-        return 0;
-    }
-
-    char result[MAX_PATH];
-    result[0] = '\0';
-    BOOL ok = SHGetPathFromIDListA(list, result);
-
-    alloc->Free(list);
-    desktop->Release();
-    alloc->Release();
-
-    if (ok != 1)
-        return 0;
     unsigned len = (unsigned)strlen(result);
     if (outSize > len) {
         memcpy(out, result, len + 1);
         return len;
     }
     return len + 1;
+}
+
+int ExactAnsiPath(const WCHAR* path, char* out)
+{
+    if (path == NULL)
+        return 0;
+    int length = lstrlenW(path);
+    char ansi[2 * MAX_PATH];
+    if (length < MAX_PATH && ToAnsiExact(path, length, ansi, sizeof ansi))
+        return CopyText(out, MAX_PATH, ansi);
+    // Some character has no exact form: the short name, if there is one.
+    WCHAR shortPath[MAX_PATH];
+    DWORD n = GetShortPathNameW(path, shortPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return 0;
+    return ToAnsiExact(shortPath, (int)n, out, MAX_PATH);
 }
 
 namespace {

@@ -79,16 +79,24 @@ AppProcess::~AppProcess()
 
 bool AppProcess::Start(const std::vector<std::string>& files)
 {
-    std::string command = "\"" + exe_ + "\"";
+    std::vector<std::wstring> wide;
     for (const std::string& f : files)
-        command += " \"" + f + "\"";
-    STARTUPINFOA startup;
+        wide.push_back(Wide(f));
+    return StartWide(wide);
+}
+
+bool AppProcess::StartWide(const std::vector<std::wstring>& files)
+{
+    std::wstring command = L"\"" + Wide(exe_) + L"\"";
+    for (const std::wstring& f : files)
+        command += L" \"" + f + L"\"";
+    STARTUPINFOW startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    if (!CreateProcessA(exe_.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, dir_.c_str(),
-                        &startup, &process_))
+    std::vector<WCHAR> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    if (!CreateProcessW(Wide(exe_).c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+                        Wide(dir_).c_str(), &startup, &process_))
         return false;
     WaitForInputIdle(process_.hProcess, 10000);
     for (int i = 0; i < 200 && main_ == NULL; ++i) {

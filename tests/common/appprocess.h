@@ -19,9 +19,11 @@ public:
     AppProcess(const std::string& dir, const std::string& iniText);
     ~AppProcess();
 
-    // Starts the program with these file arguments and waits for its main
-    // window. False when it did not come up.
+    // Starts the program with these file arguments (its command line is
+    // UTF-16, as the shell gives it) and waits for its main window. False
+    // when it did not come up.
     bool Start(const std::vector<std::string>& files);
+    bool StartWide(const std::vector<std::wstring>& files);
 
     HWND MainWindow() const { return main_; }
     HANDLE Process() const { return process_.hProcess; }

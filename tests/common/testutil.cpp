@@ -18,13 +18,30 @@ std::string ExeDir()
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-std::wstring LongPathW(const std::string& path)
+std::wstring Wide(const std::string& text)
 {
-    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, NULL, 0);
     std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
     if (n > 1)
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
-    return L"\\\\?\\" + wide;
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
+    return wide;
+}
+
+std::wstring LongPathW(const std::string& path)
+{
+    return L"\\\\?\\" + Wide(path);
+}
+
+std::string ShortPath(const std::wstring& path)
+{
+    WCHAR shortPath[MAX_PATH];
+    DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return "";
+    std::string ansi;
+    for (DWORD i = 0; i < n; ++i)
+        ansi += shortPath[i] < 0x80 ? (char)shortPath[i] : '?';
+    return ansi;
 }
 
 namespace {
@@ -126,7 +143,12 @@ bool MakeDirectories(const std::string& dir)
 
 bool WriteTextW(const std::string& path, const std::string& text)
 {
-    HANDLE h = CreateFileW(LongPathW(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+    return WriteTextW(LongPathW(path), text);
+}
+
+bool WriteTextW(const std::wstring& path, const std::string& text)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, NULL);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -388,11 +410,11 @@ std::string ItemText(HWND dialog, int id)
     return WindowText(GetDlgItem(dialog, id));
 }
 
-void PostDropFiles(HWND window, const std::vector<std::string>& names)
+void PostDropFiles(HWND window, const std::vector<std::wstring>& names)
 {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& name : names)
-        size += name.size() + 1;
+    size_t size = sizeof(DROPFILES) + sizeof(WCHAR);
+    for (const std::wstring& name : names)
+        size += (name.size() + 1) * sizeof(WCHAR);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     ASSERT_NE(block, (HGLOBAL)NULL);
     DROPFILES* drop = (DROPFILES*)GlobalLock(block);
@@ -400,14 +422,22 @@ void PostDropFiles(HWND window, const std::vector<std::string>& names)
     drop->pt.x = 10;
     drop->pt.y = 10;
     drop->fNC = FALSE;
-    drop->fWide = FALSE;
-    char* at = (char*)drop + sizeof(DROPFILES);
-    for (const std::string& name : names) {
-        memcpy(at, name.c_str(), name.size() + 1);
+    drop->fWide = TRUE;
+    WCHAR* at = (WCHAR*)((char*)drop + sizeof(DROPFILES));
+    for (const std::wstring& name : names) {
+        memcpy(at, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
         at += name.size() + 1;
     }
     GlobalUnlock(block);
     ASSERT_TRUE(PostMessageA(window, WM_DROPFILES, (WPARAM)block, 0));
+}
+
+void PostDropFiles(HWND window, const std::vector<std::string>& names)
+{
+    std::vector<std::wstring> wide;
+    for (const std::string& name : names)
+        wide.push_back(Wide(name));
+    PostDropFiles(window, wide);
 }
 
 void ClickAt(POINT screen)

@@ -33,13 +33,20 @@ std::vector<std::string> LogEntriesOf(const std::string& path);
 // directory is missing.
 std::vector<std::string> ListDir(const std::string& dir);
 
+// The UTF-16 form of a code page 932 text.
+std::wstring Wide(const std::string& text);
 // The UTF-16 form of a code page 932 path with the "\\?\" prefix, for
 // the wide-character calls that reach paths longer than 259 bytes.
 std::wstring LongPathW(const std::string& path);
+// The short (8.3) form of an existing path, in code page 932 (8.3 names are
+// ASCII); empty when it cannot be had.
+std::string ShortPath(const std::wstring& path);
 // Creates a directory and its missing parents, whatever the length.
 bool MakeDirectories(const std::string& dir);
 // Creates (or replaces) a file holding text, whatever the path's length.
 bool WriteTextW(const std::string& path, const std::string& text);
+// The same for a path given in UTF-16, whatever its characters.
+bool WriteTextW(const std::wstring& path, const std::string& text);
 // A path of exactly `length` bytes below `base`: ASCII directories of at
 // most 100 bytes, then a last component that fills up to the length.
 std::string PathOfLength(const std::string& base, size_t length);
@@ -138,10 +145,12 @@ private:
     bool timedOut_;
 };
 
-// Posts WM_DROPFILES to window with a DROPFILES block of names (code page
-// 932, in this order), as the shell does for files dropped from Explorer.
-// The receiver's DragFinish frees the block; the message is handled once
-// the thread's messages are dispatched.
+// Posts WM_DROPFILES to window with a DROPFILES block of names (UTF-16, in
+// this order), as the shell does for files dropped from Explorer. The
+// receiver's DragFinish frees the block; the message is handled once the
+// thread's messages are dispatched.
+void PostDropFiles(HWND window, const std::vector<std::wstring>& names);
+// The same for code page 932 names.
 void PostDropFiles(HWND window, const std::vector<std::string>& names);
 
 // Real input, as the user gives it, through the system's input queue: it

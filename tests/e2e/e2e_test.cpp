@@ -1,6 +1,7 @@
 // The real program, started and driven from outside its process.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -428,6 +429,66 @@ TEST(EndToEnd, FoldersAndMissingFilesOnTheCommandLineAreNotAdded)
     ASSERT_TRUE(app.Start({ dir, dir + "\\missing.txt", sources[0].path, sources[0].path }));
     EXPECT_EQ(app.RowCount(), 1);
     EXPECT_EQ(app.Close(), 0);
+}
+
+// Names that code page 932 cannot hold, on the command line in UTF-16 as
+// the shell gives them. Each converts its own file, reached by its short
+// name, or nothing: never the look-alike that the system's best-fit table
+// makes of the name (é → e, Å → A, U+00A5 → a backslash), which stands
+// beside it here.
+TEST(EndToEnd, NamesOutsideTheCodePageConvertTheirOwnFileOrNothing)
+{
+    std::string dir = TestDir();
+    std::string out = dir + "\\out";
+    const std::vector<std::string> lookAlikes = { "cafe.txt", "Aland.txt", "a\\b.txt" };
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\a").c_str(), NULL));
+    for (const std::string& name : lookAlikes)
+        ASSERT_TRUE(WriteText(dir + "\\" + name, name));
+
+    struct {
+        int line;
+        std::wstring name;
+        bool exists;
+        bool byShortName;
+    } cases[] = {
+        { __LINE__, L"caf\u00e9.txt", true, true },
+        { __LINE__, L"caf\u00eb.txt", false, false },
+        { __LINE__, L"\u00c5land.txt", true, true },
+        { __LINE__, L"a\u00a5b.txt", true, true },
+        { __LINE__, L"\ud55c\uad6d\uc5b4.txt", true, true },
+        { __LINE__, L"予定表.txt", true, false },
+    };
+    std::vector<std::wstring> args;
+    for (auto& c : cases) {
+        args.push_back(Wide(dir) + L"\\" + c.name);
+        if (c.exists) {
+            ASSERT_TRUE(WriteTextW(args.back(), "line " + std::to_string(c.line)));
+        }
+    }
+
+    AppProcess app(dir, ItemSettings(out, 0, "", 1, 1));
+    ASSERT_TRUE(app.StartWide(args));
+    app.Command(IDM_ITEM_CONVERTALL);
+    EXPECT_EQ(app.RowCount(), 0);
+    EXPECT_EQ(app.Close(), 0);
+
+    std::vector<std::string> outputs;
+    for (size_t i = 0; i < args.size(); ++i) {
+        SCOPED_TRACE(cases[i].line);
+        if (!cases[i].exists)
+            continue;
+        std::string name = ShortPath(args[i]);
+        name = cases[i].byShortName ? name.substr(name.rfind('\\') + 1) : "予定表.txt";
+        outputs.push_back(name);
+        std::string text = "line " + std::to_string(cases[i].line);
+        EXPECT_EQ(ReadBytes(out + "\\" + name), ReferenceInvert(Bytes(text.begin(), text.end())));
+        EXPECT_EQ(ReadBytes(ShortPath(args[i])), Bytes(text.begin(), text.end()));
+    }
+    std::sort(outputs.begin(), outputs.end());
+    EXPECT_EQ(ListDir(out), outputs);
+    for (const std::string& name : lookAlikes)
+        EXPECT_EQ(ReadText(dir + "\\" + name), name);
+    EXPECT_EQ(CountOf(ReadText(app.LogPath()), "Failed!"), 0u);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,30 +25,25 @@ namespace {
 
 class AddRowTest : public JobListTest {
 protected:
-    // Closes the main window and starts it again as the program starts
-    // with these arguments after its name.
-    void StartWithArguments(const Texts& args)
+    // Adds the files of a command line that names them after the program,
+    // each in double quotes, as the program does at its start.
+    void AddFromCommandLine(const std::vector<std::wstring>& args)
     {
-        CloseMainWindowIfOpen();
-        std::vector<std::string> storage;
-        storage.push_back("Mirtavolen.exe");
-        storage.insert(storage.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : storage)
-            argv.push_back(&arg[0]);
-        argv.push_back(NULL);
-
-        int savedArgc = __argc;
-        char** savedArgv = __argv;
-        __argc = (int)storage.size();
-        __argv = argv.data();
-        HWND window = OpenMainWindow();
-        __argc = savedArgc;
-        __argv = savedArgv;
-        ASSERT_NE(window, (HWND)NULL);
+        std::wstring line = L"\"Mirtavolen.exe\"";
+        for (const std::wstring& arg : args)
+            line += L" \"" + arg + L"\"";
+        AddCommandLineFiles(JobListView, line.c_str());
+    }
+    void AddFromCommandLine(const Texts& args)
+    {
+        std::vector<std::wstring> wide;
+        for (const std::string& arg : args)
+            wide.push_back(Wide(arg));
+        AddFromCommandLine(wide);
     }
 
-    void Drop(const Texts& names)
+    template <typename Names>
+    void Drop(const Names& names)
     {
         PostDropFiles(MainWindow, names);
         FlushMessages();
@@ -79,31 +76,135 @@ struct RootFiles {
     }
 };
 
-std::string ShortName(const std::string& path)
+TEST_F(AddRowTest, EverySpellingOfAListedFileFindsItsRow)
 {
-    char buffer[MAX_PATH];
-    DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
-    return std::string(buffer, n > 0 && n < MAX_PATH ? n : 0);
+    // Rows hold the long name in the letter case of the file system, so a
+    // file spelt another way (short name, other case, relative) is still
+    // the same row, although rows are compared case-sensitively.
+    std::string file = MakeFile("a long name.txt");
+    std::string shortName = ShortPath(Wide(file));
+    ASSERT_NE(shortName, "");
+    ASSERT_NE(shortName, file);
+    std::string folder = dir_.substr(dir_.rfind('\\') + 1);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+
+    struct {
+        int line;
+        std::string first;
+        std::string second;
+    } cases[] = {
+        { __LINE__, file, shortName },
+        { __LINE__, shortName, file },
+        { __LINE__, file, dir_ + "\\A LONG NAME.TXT" },
+        { __LINE__, "A Long Name.TXT", file },
+        { __LINE__, file, "a long name.txt" },
+        { __LINE__, "a long name.txt", file },
+        { __LINE__, file, "..\\" + folder + "\\.\\a long name.txt" },
+        { __LINE__, file, dir_ + "/a long name.txt" },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ClearRows();
+        EXPECT_EQ(AddJobRow(JobListView, c.first.c_str(), -1), 1);
+        EXPECT_EQ(AddJobRow(JobListView, c.second.c_str(), -1), 1);
+        EXPECT_EQ(Column(ColSrcFile), Texts({ file }));
+    }
 }
 
-TEST_F(AddRowTest, LongAndShortNameOfOneFileMakeOneRow)
+TEST_F(AddRowTest, FileCanBeAddedAgainOnceItsRowIsGone)
 {
-    std::string first = MakeFile("first long name.txt");
-    std::string second = MakeFile("second long name.txt");
-    std::string firstShort = ShortName(first);
-    std::string secondShort = ShortName(second);
-    ASSERT_NE(firstShort, "");
-    ASSERT_NE(firstShort, first);
-    ASSERT_NE(secondShort, second);
+    std::string a = MakeFile("a.txt");
+    std::string b = MakeFile("b.txt");
+    ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
 
-    // Long name first, then the short one; and the other way round. Either
-    // way the row shows the long name.
-    EXPECT_EQ(AddJobRow(JobListView, first.c_str(), -1), 1);
-    EXPECT_EQ(AddJobRow(JobListView, firstShort.c_str(), -1), 1);
-    EXPECT_EQ(AddJobRow(JobListView, secondShort.c_str(), -1), 1);
-    EXPECT_EQ(AddJobRow(JobListView, second.c_str(), -1), 1);
+    struct {
+        const char* way;
+        std::function<void()> removeA;  // a is the first row, b the second
+    } cases[] = {
+        { "delete command", [this] { Select({ 0 }); Command(IDM_FILE_DELETE); } },
+        { "converted", [this] { Select({ 0 }); Command(IDM_ITEM_CONVERTSEL); } },
+        { "all rows removed", [this] { ClearRows(); } },
+        { "window closed and opened again",
+          [] { CloseMainWindowIfOpen(); OpenMainWindow(); } },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        ClearRows();
+        AddJobRow(JobListView, a.c_str(), -1);
+        AddJobRow(JobListView, b.c_str(), -1);
+        c.removeA();
+        ASSERT_EQ(FindJobRow(JobListView, a.c_str()), 0);
 
-    EXPECT_EQ(Column(ColSrcFile), Texts({ first, second }));
+        Drop(Texts{ a, b });
+        Texts rows = Column(ColSrcFile);
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), a), 1);
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), b), 1);
+    }
+    DeleteFileA(LogFile().c_str());
+}
+
+// Names given in UTF-16 whose characters code page 932 lacks. The system's
+// best-fit table would make look-alikes of them (é → e, Å → A, U+00A5 → a
+// backslash), naming other files; each must give a row for its own file,
+// by its short name, or no row at all.
+TEST_F(AddRowTest, NameOutsideTheCodePageGivesItsOwnFileOrNone)
+{
+    const std::wstring dir = Wide(dir_);
+    WriteText(dir_ + "\\cafe.txt", "cafe");
+    WriteText(dir_ + "\\Aland.txt", "Aland");
+    MakeFolder("a");
+    WriteText(dir_ + "\\a\\b.txt", "a\\b");
+    ASSERT_TRUE(CreateDirectoryW((dir + L"\\d\u00e9").c_str(), NULL));
+
+    struct {
+        int line;
+        std::wstring name;  // below the scratch folder
+        bool exists;
+        std::wstring shortFrom;  // the part given by its short name (empty: none)
+        std::string rest;       // what follows it in the row
+    } cases[] = {
+        { __LINE__, L"caf\u00e9.txt", true, L"caf\u00e9.txt", "" },
+        { __LINE__, L"caf\u00eb.txt", false, L"", "" },  // cafe.txt beside it
+        { __LINE__, L"\u00c5land.txt", true, L"\u00c5land.txt", "" },
+        { __LINE__, L"a\u00a5b.txt", true, L"a\u00a5b.txt", "" },
+        { __LINE__, L"\ud55c\uad6d\uc5b4.txt", true, L"\ud55c\uad6d\uc5b4.txt", "" },
+        { __LINE__, L"d\u00e9\\x.txt", true, L"d\u00e9", "\\x.txt" },
+        { __LINE__, L"予定表.txt", true, L"", "予定表.txt" },
+    };
+    enum { CommandLine, Dropped, OpenDialog };
+    for (int source : { CommandLine, Dropped, OpenDialog }) {
+        for (auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "source " << source << ", case at line " << c.line);
+            std::wstring path = dir + L"\\" + c.name;
+            std::string content = "content " + std::to_string(c.line);
+            if (c.exists) {
+                ASSERT_TRUE(WriteTextW(path, content));
+            }
+            ClearRows();
+            if (source == CommandLine) {
+                AddFromCommandLine(std::vector<std::wstring>{ path });
+            } else if (source == Dropped) {
+                Drop(std::vector<std::wstring>{ path });
+            } else if (c.exists) {
+                // The dialog itself lets only existing files through.
+                AddFromOpenDialog(ChooseInOpenDialog(dir, c.name));
+            }
+
+            Texts rows;
+            if (c.exists && !c.shortFrom.empty()) {
+                std::wstring part = dir + L"\\" + c.shortFrom;
+                std::string shortPart = ShortPath(part);
+                rows.push_back(dir_ + shortPart.substr(shortPart.rfind('\\')) + c.rest);
+            } else if (c.exists) {
+                rows.push_back(dir_ + "\\" + c.rest);
+            }
+            ASSERT_EQ(Column(ColSrcFile), rows);
+            if (c.exists) {
+                EXPECT_EQ(ReadText(rows[0]), content);
+            }
+        }
+    }
+    EXPECT_EQ(ReadText(dir_ + "\\cafe.txt"), "cafe");
 }
 
 TEST_F(AddRowTest, CommandLineAddsFilesAndRefusesFoldersAndMissingPaths)
@@ -113,23 +214,9 @@ TEST_F(AddRowTest, CommandLineAddsFilesAndRefusesFoldersAndMissingPaths)
     std::string folder = MakeFolder("folder");
     std::string missing = dir_ + "\\missing.txt";
 
-    StartWithArguments({ b, folder, missing, a, b });
+    AddFromCommandLine(Texts{ b, folder, missing, a, b });
 
     EXPECT_EQ(Column(ColSrcFile), Texts({ b, a }));
-}
-
-TEST_F(AddRowTest, RelativeNameTheShellCannotResolveIsRefused)
-{
-    // The attribute test finds "relative.txt" in the current directory; the
-    // shell resolves such a name against the desktop and finds nothing, so
-    // there is no long-name path for the row.
-    std::string file = MakeFile("relative.txt");
-    ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
-    ASSERT_NE(GetFileAttributesA("relative.txt"), INVALID_FILE_ATTRIBUTES);
-
-    StartWithArguments({ "relative.txt", file });
-
-    EXPECT_EQ(Column(ColSrcFile), Texts({ file }));
 }
 
 TEST_F(AddRowTest, DropAddsFilesInDropOrderAndRefusesFoldersAndMissingPaths)
@@ -138,11 +225,11 @@ TEST_F(AddRowTest, DropAddsFilesInDropOrderAndRefusesFoldersAndMissingPaths)
     std::string b = MakeFile("b.txt");
     std::string folder = MakeFolder("folder");
 
-    Drop({ b, folder, a, dir_ + "\\missing.txt" });
+    Drop(Texts{ b, folder, a, dir_ + "\\missing.txt" });
     EXPECT_EQ(Column(ColSrcFile), Texts({ b, a }));
 
     // A second drop of a listed file adds nothing and changes nothing.
-    Drop({ a });
+    Drop(Texts{ a });
     EXPECT_EQ(Column(ColSrcFile), Texts({ b, a }));
 }
 

@@ -56,15 +56,20 @@ std::string Quoted(const Texts& names)
     return text;
 }
 
-DialogDriver::Action ChooseInOpenDialog(const std::string& folder, const std::string& names)
+DialogDriver::Action ChooseInOpenDialog(const std::wstring& folder, const std::wstring& names)
 {
     return [folder, names](HWND dialog) {
         // A folder typed into the name box and confirmed is browsed into;
         // the dialog stays open.
-        SetDlgItemTextA(dialog, cmb13, folder.c_str());
+        SetDlgItemTextW(dialog, cmb13, folder.c_str());
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      (LPARAM)GetDlgItem(dialog, IDOK));
-        SetDlgItemTextA(dialog, cmb13, names.c_str());
+        SetDlgItemTextW(dialog, cmb13, names.c_str());
         PostClick(dialog, IDOK);
     };
+}
+
+DialogDriver::Action ChooseInOpenDialog(const std::string& folder, const std::string& names)
+{
+    return ChooseInOpenDialog(Wide(folder), Wide(names));
 }

@@ -42,6 +42,7 @@ std::string Quoted(const Texts& names);
 
 // Answers the Open dialog: browses into folder, types names into the file
 // name box and confirms.
+DialogDriver::Action ChooseInOpenDialog(const std::wstring& folder, const std::wstring& names);
 DialogDriver::Action ChooseInOpenDialog(const std::string& folder, const std::string& names);
 
 #endif

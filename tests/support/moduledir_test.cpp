@@ -144,4 +144,22 @@ TEST(GetModuleDir, CutsAtTheRealSeparatorAndGivesTheLongForm)
     }
 }
 
+TEST(GetModuleDir, FolderOutsideTheCodePageGivesItsShortForm)
+{
+    // The best-fit table would make "cafe" of the folder's name, which
+    // names the folder beside it.
+    const std::string t = TestDir();
+    const std::wstring folder = Wide(t) + L"\\caf\u00e9";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((t + "\\cafe").c_str(), NULL));
+    ASSERT_TRUE(CopyFileW(Wide(OwnPath()).c_str(), (folder + L"\\copy.exe").c_str(), FALSE));
+    const std::string shortFolder = ShortPath(folder);
+    ASSERT_NE(shortFolder, "");
+    const std::string dir = t + shortFolder.substr(shortFolder.rfind('\\'));
+
+    Report r = RunCopy(t, ShortPath(folder + L"\\copy.exe"));
+    EXPECT_EQ(r.withSlash, dir + "\\");
+    EXPECT_EQ(r.lengthWith, (int)dir.size() + 1);
+}
+
 }  // namespace

@@ -295,15 +295,6 @@ void CheckResolve(const std::vector<ResolveCase>& cases)
     }
 }
 
-std::string ShortName(const std::string& path)
-{
-    char shortName[MAX_PATH];
-    DWORD n = GetShortPathNameA(path.c_str(), shortName, MAX_PATH);
-    EXPECT_GT(n, 0u) << path;
-    EXPECT_LT(n, (DWORD)MAX_PATH) << path;
-    return std::string(shortName, n < MAX_PATH ? n : 0);
-}
-
 TEST(ResolveLongPath, GivesTheLongFormWhenItFits)
 {
     const std::string t = TestDir();
@@ -311,8 +302,9 @@ TEST(ResolveLongPath, GivesTheLongFormWhenItFits)
     const std::string file = dir + "\\ソース a long file name.text";
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
     ASSERT_TRUE(WriteText(file, "s"));
-    const std::string shortFile = ShortName(file);
-    const std::string shortDir = ShortName(dir);
+    const std::string shortFile = ShortPath(Wide(file));
+    const std::string shortDir = ShortPath(Wide(dir));
+    ASSERT_NE(shortFile, "");
     ASSERT_NE(shortFile, file);
     ASSERT_NE(shortDir, dir);
     const unsigned len = (unsigned)file.size();
@@ -327,6 +319,32 @@ TEST(ResolveLongPath, GivesTheLongFormWhenItFits)
         { __LINE__, shortFile, len, len + 1, Untouched },
         { __LINE__, shortDir, MAX_PATH, (unsigned)dir.size(), dir },
     });
+}
+
+// A name that code page 932 cannot hold goes by its short form or not at
+// all; one that converts but does not fit is refused, not shortened (its
+// long form would not fit the row either).
+TEST(ExactAnsiPath, ShortFormOnlyForNamesThatDoNotConvert)
+{
+    const std::string t = TestDir();
+    const std::wstring file = Wide(t) + L"\\\u00c5land \ud55c.txt";
+    ASSERT_TRUE(WriteTextW(file, "x"));
+    struct {
+        int line;
+        std::wstring path;
+        std::string out;  // "": none
+    } cases[] = {
+        { __LINE__, Wide(t) + L"\\予定表.txt", t + "\\予定表.txt" },
+        { __LINE__, file, ShortPath(file) },
+        { __LINE__, Wide(t) + L"\\missing \u00e9.txt", "" },
+        { __LINE__, Wide(t) + L"\\" + std::wstring(130, L'予') + L".txt", "" },  // over 259 bytes
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        char out[MAX_PATH] = "";
+        EXPECT_EQ(ExactAnsiPath(c.path.c_str(), out), c.out.empty() ? 0 : 1);
+        EXPECT_EQ(std::string(out), c.out);
+    }
 }
 
 TEST(ResolveLongPath, MissingOrOverlongPathGivesZero)
