@@ -758,13 +758,6 @@ std::string UnixPath(const std::string& path)
     return result;
 }
 
-std::string ShortPathOf(const std::string& path)
-{
-    char shortName[MAX_PATH];
-    DWORD n = GetShortPathNameA(path.c_str(), shortName, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(shortName) : path;
-}
-
 bool RunLinuxCommand(const std::string& command)
 {
     // Wine starts a Linux executable named by its Windows path natively,

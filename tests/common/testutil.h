@@ -61,9 +61,6 @@ bool MakeSparseFile(const std::string& path, unsigned long long size, const Byte
 // "DefUser" when there is none (as the program does).
 std::string UserName();
 
-// The 8.3 form of an existing path, or the path itself when it has none.
-std::string ShortPathOf(const std::string& path);
-
 // The Linux path of a file under Wine ("Z:\\tmp\\a" is "/tmp/a"); empty
 // when not running under Wine.
 std::string UnixPath(const std::string& path);
