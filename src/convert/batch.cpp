@@ -99,23 +99,38 @@ const DWORD ListPaintMs = 250;
 struct ListPainting {
     HWND list;
     DWORD lastPaint;
+    char focused[MAX_PATH];  // SrcFile of the row that had the caret, or ""
 };
 
 void HoldList(ListPainting* painting, HWND list)
 {
     painting->list = list;
     painting->lastPaint = GetTickCount();
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    painting->focused[0] = '\0';
+    int row = TakeRowFocus(list);
+    if (row >= 0)
+        ReadJobColumn(list, row, ColSrcFile, painting->focused, sizeof painting->focused);
+    HoldJobListDrawing(list);
 }
 
-void PaintList(ListPainting* painting, BOOL holdAgain)
+void PaintList(ListPainting* painting)
 {
-    SendMessageA(painting->list, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(painting->list, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW
-                                                 | RDW_ALLCHILDREN);
+    ReleaseJobListDrawing(painting->list);
+    UpdateWindow(painting->list);
     painting->lastPaint = GetTickCount();
-    if (holdAgain)
-        SendMessageA(painting->list, WM_SETREDRAW, FALSE, 0);
+    HoldJobListDrawing(painting->list);
+}
+
+// The list draws itself again, with the caret back on its row if that
+// row is still there.
+void ReleaseList(ListPainting* painting)
+{
+    if (painting->focused[0] != '\0') {
+        int row = FindRowOf(painting->list, painting->focused);
+        if (row >= 0)
+            PutRowFocus(painting->list, row);
+    }
+    ReleaseJobListDrawing(painting->list);
 }
 
 // After each row: the queue when due (a stop click is seen within
@@ -125,7 +140,7 @@ void AfterRow(ListPainting* painting, HWND progressDlg)
     DrainMessageQueueWhenDue();
     PaintProgressWhenDue(progressDlg);
     if (GetTickCount() - painting->lastPaint >= ListPaintMs)
-        PaintList(painting, TRUE);
+        PaintList(painting);
 }
 
 }  // namespace
@@ -157,6 +172,6 @@ void RunBatch(HWND progressDlg)
         }
     }
     ReleaseProgress(progressDlg);
-    PaintList(&painting, FALSE);
+    ReleaseList(&painting);
     DrainMessageQueue();
 }

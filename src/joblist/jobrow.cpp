@@ -79,3 +79,46 @@ int JobColumnWidth(HWND list, int column)
 {
     return (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)column, 0);
 }
+
+void HoldJobListDrawing(HWND list)
+{
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+}
+
+void ReleaseJobListDrawing(HWND list)
+{
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, FALSE);
+}
+
+int TakeRowFocus(HWND list)
+{
+    int row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_FOCUSED, 0));
+    if (row < 0)
+        return -1;
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+    return row;
+}
+
+void PutRowFocus(HWND list, int row)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+}
+
+int FindRowOf(HWND list, const char* srcFile)
+{
+    char text[MAX_PATH];
+    for (int row = JobRowCount(list) - 1; row >= 0; --row) {
+        ReadJobColumn(list, row, ColSrcFile, text, sizeof text);
+        if (lstrcmpA(text, srcFile) == 0)
+            return row;
+    }
+    return -1;
+}

@@ -44,6 +44,24 @@ int SelectedRowCount(HWND list);
 // without erasing.
 void DeleteJobRow(HWND list, int row);
 
+// Changing many rows with drawing on makes the list scroll, update its
+// scroll bar and repaint for every row (under Wine tens of milliseconds a
+// row). Held off, the list is drawn once when it is let go (the whole
+// list is invalidated).
+void HoldJobListDrawing(HWND list);
+void ReleaseJobListDrawing(HWND list);
+
+// Takes the caret (the focused state) off its row and returns that row,
+// -1 when no row has it. Under Wine a focused row below a deleted one
+// makes the list scroll to keep it in view, even while it does not draw.
+int TakeRowFocus(HWND list);
+
+// Puts the caret on row, leaving its selection as it is.
+void PutRowFocus(HWND list, int row);
+
+// Index of the row whose SrcFile is srcFile, or -1 (reads every row).
+int FindRowOf(HWND list, const char* srcFile);
+
 // Width of a column in pixels.
 int JobColumnWidth(HWND list, int column);
 

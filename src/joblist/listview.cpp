@@ -51,20 +51,6 @@ void FillSolid(HDC dc, const RECT* rect, COLORREF color)
     DeleteObject(brush);
 }
 
-// Changing many rows with drawing on makes the list scroll, update its
-// scroll bar and repaint for every row (under Wine tens of milliseconds a
-// row). Held off, the list is drawn once when it is let go.
-void HoldRedraw(HWND list)
-{
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-}
-
-void ReleaseRedraw(HWND list)
-{
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, NULL, FALSE);
-}
-
 int AddRow(HWND list, const char* path, int index, LongFolderMemo* memo)
 {
     if (list == NULL || path == NULL || index < -1)
@@ -171,10 +157,10 @@ void AddCommandLineFiles(HWND list, const WCHAR* commandLine)
         return;
     LongFolderMemo memo;
     ZeroMemory(&memo, sizeof memo);
-    HoldRedraw(list);
+    HoldJobListDrawing(list);
     for (int i = 1; i < count; ++i)
         AddWideRow(list, args[i], &memo);
-    ReleaseRedraw(list);
+    ReleaseJobListDrawing(list);
     LocalFree(args);
 }
 
@@ -182,7 +168,7 @@ void AddDroppedFiles(HWND list, HDROP drop)
 {
     LongFolderMemo memo;
     ZeroMemory(&memo, sizeof memo);
-    HoldRedraw(list);
+    HoldJobListDrawing(list);
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, NULL, 0);
     for (UINT i = 0; i < count; ++i) {
         // A name that does not fit would arrive cut short.
@@ -192,7 +178,7 @@ void AddDroppedFiles(HWND list, HDROP drop)
         if (DragQueryFileW(drop, i, name, MAX_PATH) > 0)
             AddWideRow(list, name, &memo);
     }
-    ReleaseRedraw(list);
+    ReleaseJobListDrawing(list);
 }
 
 int OnJobListNotify(const NMHDR* header)
@@ -323,7 +309,7 @@ int AddFilesFromOpenDialog(HWND list)
 
     LongFolderMemo memo;
     ZeroMemory(&memo, sizeof memo);
-    HoldRedraw(list);
+    HoldJobListDrawing(list);
     if (nameOffset > 0 && buffer[nameOffset - 1] != L'\0') {
         AddWideRow(list, buffer, &memo);
     } else {
@@ -337,7 +323,7 @@ int AddFilesFromOpenDialog(HWND list)
                 AddWideRow(list, path, &memo);
         }
     }
-    ReleaseRedraw(list);
+    ReleaseJobListDrawing(list);
     return 1;
 }
 
@@ -368,7 +354,7 @@ int DeleteSelectedRows(HWND list)
     int first = NextSelectedRow(list, -1);
     if (first == -1)
         return 1;
-    HoldRedraw(list);
+    HoldJobListDrawing(list);
     // A focused row below a deleted one moves up, and the list scrolls to
     // keep it in view even while it does not draw (under Wine about 15 ms a
     // row). The focus is given again below.
@@ -382,7 +368,7 @@ int DeleteSelectedRows(HWND list)
         int target = first < n ? first : first - 1;
         SetRowState(list, target, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
-    ReleaseRedraw(list);
+    ReleaseJobListDrawing(list);
     return 1;
 }
 
@@ -391,8 +377,8 @@ void SelectAllRows(HWND list)
     int n = JobRowCount(list);
     if (n == 0)
         return;
-    HoldRedraw(list);
+    HoldJobListDrawing(list);
     SetRowState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
     SetRowState(list, n - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ReleaseRedraw(list);
+    ReleaseJobListDrawing(list);
 }
