@@ -10,56 +10,6 @@
 
 #include "res/resource.h"
 
-std::string ExeDir()
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
-
-std::wstring LongPathW(const std::string& path)
-{
-    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
-    std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
-    return L"\\\\?\\" + wide;
-}
-
-namespace {
-
-// Wide calls with the "\\?\" prefix, so that the deep trees of the
-// long-path tests go as well.
-void RemoveTreeW(const std::wstring& path)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTreeW(child);
-            } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
-}  // namespace
-
-void RemoveTree(const std::string& path)
-{
-    RemoveTreeW(LongPathW(path));
-}
-
 bool MakeDirectories(const std::string& dir)
 {
     // Walks character by character: the 0x5C of 表 is no separator.
@@ -126,15 +76,6 @@ bool MakeSparseFile(const std::string& path, unsigned long long size, const Byte
     }
     CloseHandle(h);
     return ok;
-}
-
-std::string UserName()
-{
-    char user[256];
-    DWORD size = sizeof user;
-    if (!GetUserNameA(user, &size))
-        return "DefUser";
-    return user;
 }
 
 CurrentDirectory::CurrentDirectory(const std::string& dir)
@@ -282,25 +223,7 @@ std::string TestDir()
 
 bool WriteBytes(const std::string& path, const Bytes& data)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < data.size()) {
-        DWORD part = (DWORD)std::min<size_t>(data.size() - done, 1 << 20);
-        DWORD written = 0;
-        ok = WriteFile(h, data.data() + done, part, &written, NULL) && written == part;
-        done += part;
-    }
-    CloseHandle(h);
-    return ok;
-}
-
-bool WriteText(const std::string& path, const std::string& text)
-{
-    return WriteBytes(path, Bytes(text.begin(), text.end()));
+    return WriteData(path, data.data(), data.size());
 }
 
 Bytes ReadBytes(const std::string& path)
@@ -322,18 +245,6 @@ std::string ReadText(const std::string& path)
 {
     Bytes b = ReadBytes(path);
     return std::string(b.begin(), b.end());
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string WindowText(HWND window)
-{
-    char text[1024];
-    int n = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, n > 0 ? n : 0);
 }
 
 std::string ItemText(HWND dialog, int id)
