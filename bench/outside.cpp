@@ -436,9 +436,14 @@ void PrintRow(const Row& row, bool full)
                  row.min <= row.maxSeconds ? "met" : "MISSED");
     else if (row.maxSeconds > 0)
         snprintf(target, sizeof target, "(<= %.0f s: full run only)", row.maxSeconds);
-    printf("%-7s %-30s %10s %11s %11s %15s %-11s %s\n", row.kind, row.what, row.size.c_str(),
-           TimeText(row.min).c_str(), TimeText(row.median).c_str(), ratios, row.ratioTo.c_str(),
-           target);
+    char line[256];
+    snprintf(line, sizeof line, "%-7s %-30s %10s %11s %11s %15s %-11s %s", row.kind, row.what,
+             row.size.c_str(), TimeText(row.min).c_str(), TimeText(row.median).c_str(), ratios,
+             row.ratioTo.c_str(), target);
+    size_t length = strlen(line);
+    while (length > 0 && line[length - 1] == ' ')
+        line[--length] = '\0';  // no blanks after the last column
+    puts(line);
 }
 
 std::string Count(int n, const char* what)
