@@ -1,5 +1,6 @@
 // Helpers shared by the test programs: scratch directories, file bytes,
-// and driving modal dialogs from inside the process.
+// and driving modal dialogs from inside the process. The plainer ones,
+// which the benchmark uses too, are in driver/winutil.h.
 #ifndef MIRTAVOLEN_TESTS_TESTUTIL_H
 #define MIRTAVOLEN_TESTS_TESTUTIL_H
 
@@ -10,21 +11,14 @@
 #include <vector>
 
 #include "reference.h"
-
-// Directory of the running test program, ending in a backslash.
-std::string ExeDir();
+#include "winutil.h"
 
 // A fresh, empty directory for the current test (no trailing backslash).
 std::string TestDir();
 
-// Deletes a directory and everything below it.
-void RemoveTree(const std::string& path);
-
 bool WriteBytes(const std::string& path, const Bytes& data);
-bool WriteText(const std::string& path, const std::string& text);
 Bytes ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
-bool FileExists(const std::string& path);
 // The entries of a log file, each ending in its empty line; a last entry
 // without one is returned as it is.
 std::vector<std::string> LogEntriesOf(const std::string& path);
@@ -33,11 +27,6 @@ std::vector<std::string> LogEntriesOf(const std::string& path);
 // directory is missing.
 std::vector<std::string> ListDir(const std::string& dir);
 
-// The UTF-16 form of a code page 932 text.
-std::wstring Wide(const std::string& text);
-// The UTF-16 form of a code page 932 path with the "\\?\" prefix, for
-// the wide-character calls that reach paths longer than 259 bytes.
-std::wstring LongPathW(const std::string& path);
 // The short (8.3) form of an existing path, in code page 932 (8.3 names are
 // ASCII); empty when it cannot be had.
 std::string ShortPath(const std::wstring& path);
@@ -57,18 +46,6 @@ std::string PathOfLength(const std::string& base, size_t length);
 bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes(),
                     const Bytes& head = Bytes());
 
-// The user whose sections the settings file holds: the Windows user name,
-// "DefUser" when there is none (as the program does).
-std::string UserName();
-
-// The Linux path of a file under Wine ("Z:\\tmp\\a" is "/tmp/a"); empty
-// when not running under Wine.
-std::string UnixPath(const std::string& path);
-// Runs a shell command on the Linux side, as another program that ignores
-// Windows share modes would act, and waits for it. True when it ran to
-// its end (Wine reports no exit code of a Linux program).
-// The command must not contain double quotes.
-bool RunLinuxCommand(const std::string& command);
 
 // Sets the current directory for the life of the object.
 class CurrentDirectory {
@@ -109,8 +86,7 @@ private:
     std::string path_;
 };
 
-// Text of a dialog control or window.
-std::string WindowText(HWND window);
+// Text of a dialog control.
 std::string ItemText(HWND dialog, int id);
 
 // Answers the modal dialogs that a piece of code opens, one step per

@@ -421,6 +421,23 @@ TEST(EndToEnd, ABatchNeverWritesOverItsOwnInputsOrOutputs)
     }
 }
 
+TEST(EndToEnd, SelectAllAndDeleteEmptyTheListAndLeaveTheFiles)
+{
+    // The calls the benchmark times: a start until every row shows, menu
+    // commands sent and answered.
+    std::string dir = TestDir();
+    std::vector<Source> sources = MakeSources(dir, { 10, 20, 30 });
+    AppProcess app(dir, "");
+    ASSERT_TRUE(app.Launch(Paths(sources)));
+    ASSERT_TRUE(app.WaitForRows(3, 20000));
+    EXPECT_TRUE(app.SendCommand(IDM_ITEM_SELECTALL, 20000));
+    EXPECT_TRUE(app.SendCommand(IDM_FILE_DELETE, 20000));
+    EXPECT_EQ(app.RowCount(), 0);
+    EXPECT_EQ(app.Close(), 0);
+    for (const Source& s : sources)
+        EXPECT_EQ(ReadBytes(s.path), s.data) << s.path;
+}
+
 TEST(EndToEnd, FoldersAndMissingFilesOnTheCommandLineAreNotAdded)
 {
     std::string dir = TestDir();

@@ -4,15 +4,14 @@
 
 #include <thread>
 
-#include <gtest/gtest.h>
-
-#include "testutil.h"
+#include "winutil.h"
 
 namespace {
 
 std::string ProgramPath()
 {
-    // The test programs live in build/tests, the program in build.
+    // The test programs live in build/tests, the benchmark in build/bench,
+    // the program in build.
     std::string dir = ExeDir();
     dir.erase(dir.size() - 1);
     return dir.substr(0, dir.find_last_of('\\') + 1) + "Mirtavolen.exe";
@@ -40,6 +39,28 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
+// The visible main window of the process, or null.
+HWND FindMainWindow(DWORD pid)
+{
+    // By class: one question to the window system, not one for every window.
+    for (HWND window = FindWindowExA(NULL, NULL, "MirtavolenClass", NULL); window != NULL;
+         window = FindWindowExA(NULL, window, "MirtavolenClass", NULL)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == pid && IsWindowVisible(window))
+            return window;
+    }
+    return NULL;
+}
+
+std::vector<std::wstring> WideAll(const std::vector<std::string>& texts)
+{
+    std::vector<std::wstring> wide;
+    for (const std::string& t : texts)
+        wide.push_back(Wide(t));
+    return wide;
+}
+
 }  // namespace
 
 std::string ItemSettings(const std::string& defDir, int defType, const std::string& defPass,
@@ -60,9 +81,9 @@ AppProcess::AppProcess(const std::string& dir, const std::string& iniText)
 {
     ZeroMemory(&process_, sizeof process_);
     // A second instance in the same directory runs the copy already there.
-    if (!FileExists(exe_)) {
-        EXPECT_TRUE(CopyFileA(ProgramPath().c_str(), exe_.c_str(), TRUE)) << ProgramPath();
-    }
+    // A copy that fails leaves no program to start: Start and Launch fail.
+    if (!FileExists(exe_))
+        CopyFileA(ProgramPath().c_str(), exe_.c_str(), TRUE);
     if (!iniText.empty())
         WriteText(IniPath(), iniText);
 }
@@ -79,24 +100,12 @@ AppProcess::~AppProcess()
 
 bool AppProcess::Start(const std::vector<std::string>& files)
 {
-    std::vector<std::wstring> wide;
-    for (const std::string& f : files)
-        wide.push_back(Wide(f));
-    return StartWide(wide);
+    return StartWide(WideAll(files));
 }
 
 bool AppProcess::StartWide(const std::vector<std::wstring>& files)
 {
-    std::wstring command = L"\"" + Wide(exe_) + L"\"";
-    for (const std::wstring& f : files)
-        command += L" \"" + f + L"\"";
-    STARTUPINFOW startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    std::vector<WCHAR> line(command.begin(), command.end());
-    line.push_back(L'\0');
-    if (!CreateProcessW(Wide(exe_).c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
-                        Wide(dir_).c_str(), &startup, &process_))
+    if (!LaunchWide(files))
         return false;
     WaitForInputIdle(process_.hProcess, 10000);
     for (int i = 0; i < 200 && main_ == NULL; ++i) {
@@ -107,6 +116,53 @@ bool AppProcess::StartWide(const std::vector<std::wstring>& files)
             Sleep(50);
     }
     return main_ != NULL;
+}
+
+bool AppProcess::Launch(const std::vector<std::string>& files)
+{
+    return LaunchWide(WideAll(files));
+}
+
+bool AppProcess::LaunchWide(const std::vector<std::wstring>& files)
+{
+    // The command line in UTF-16, as the shell gives it: a name that code
+    // page 932 cannot hold arrives as it is.
+    std::wstring command = L"\"" + Wide(exe_) + L"\"";
+    for (const std::wstring& f : files)
+        command += L" \"" + f + L"\"";
+    STARTUPINFOW startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    std::vector<WCHAR> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    return CreateProcessW(Wide(exe_).c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+                          Wide(dir_).c_str(), &startup, &process_) != FALSE;
+}
+
+bool AppProcess::WaitForRows(int rows, DWORD timeoutMs)
+{
+    // Waiting for the first idle moment costs the program nothing; the
+    // looks that follow are few and cheap.
+    DWORD start = GetTickCount();
+    WaitForInputIdle(process_.hProcess, timeoutMs);
+    for (;;) {
+        main_ = FindMainWindow(process_.dwProcessId);
+        if (main_ != NULL && RowCount() == rows) {
+            WaitForPaint();
+            return true;
+        }
+        if (GetTickCount() - start >= timeoutMs
+            || WaitForSingleObject(process_.hProcess, 0) != WAIT_TIMEOUT)
+            return false;
+        Sleep(5);
+    }
+}
+
+void AppProcess::WaitForPaint()
+{
+    // Sent to another process, the paint messages are handled before the
+    // call returns.
+    RedrawWindow(main_, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 int AppProcess::RowCount() const
@@ -129,11 +185,9 @@ void AppProcess::Command(UINT id,
 {
     // Sent from a thread of its own: it returns when the program has
     // handled the command, which for a batch is when the batch has ended.
-    HWND main = main_;
     volatile bool done = false;
-    std::thread sender([main, id, &done] {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &result);
+    std::thread sender([this, id, &done] {
+        SendCommand(id, 60000);
         done = true;
     });
     HWND answered = NULL;
@@ -151,10 +205,17 @@ void AppProcess::Command(UINT id,
     sender.join();
 }
 
-int AppProcess::Close()
+bool AppProcess::SendCommand(UINT id, DWORD timeoutMs)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, timeoutMs,
+                               &result) != 0;
+}
+
+int AppProcess::Close(DWORD timeoutMs)
 {
     PostMessageA(main_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return -1;
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);

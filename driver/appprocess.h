@@ -1,9 +1,10 @@
-// Runs the real Mirtavolen.exe as a separate process, from a copy in a test
-// directory (so its settings file and log are the test's own), and drives
-// it only through what a user or the shell can do from outside: command
-// line, window messages of menu commands, clicks on its dialogs, closing.
-#ifndef MIRTAVOLEN_TESTS_APPPROCESS_H
-#define MIRTAVOLEN_TESTS_APPPROCESS_H
+// Runs the real Mirtavolen.exe as a separate process, from a copy in a
+// directory of the caller's (so its settings file and log are the caller's
+// own), and drives it only through what a user or the shell can do from
+// outside: command line, window messages of menu commands, clicks on its
+// dialogs, closing.
+#ifndef MIRTAVOLEN_DRIVER_APPPROCESS_H
+#define MIRTAVOLEN_DRIVER_APPPROCESS_H
 
 #include <windows.h>
 
@@ -15,7 +16,8 @@ class AppProcess {
 public:
     // dir: where the executable is copied (unless a copy is there: two
     // instances can share a directory); iniText: the settings file to put
-    // beside it ("" for none).
+    // beside it ("" for none). The program copied is Mirtavolen.exe of the
+    // build the caller belongs to: in the folder above the caller's own.
     AppProcess(const std::string& dir, const std::string& iniText);
     ~AppProcess();
 
@@ -24,6 +26,14 @@ public:
     // when it did not come up.
     bool Start(const std::vector<std::string>& files);
     bool StartWide(const std::vector<std::wstring>& files);
+
+    // Starts the program with these file arguments and returns at once.
+    // False when it could not be started (GetLastError tells why).
+    bool Launch(const std::vector<std::string>& files);
+    bool LaunchWide(const std::vector<std::wstring>& files);
+    // Waits until the main window is visible with `rows` rows and has
+    // painted them. False when that did not happen within timeoutMs.
+    bool WaitForRows(int rows, DWORD timeoutMs);
 
     HWND MainWindow() const { return main_; }
     HANDLE Process() const { return process_.hProcess; }
@@ -37,10 +47,16 @@ public:
     // (a batch: until it has ended). While waiting, onDialog is called for
     // every dialog the program shows (its caption and window).
     void Command(UINT id, std::function<void(HWND dialog, const std::string& caption)> onDialog = {});
+    // Sends a menu command and returns once the program has handled it,
+    // answering no dialog; false when it did not within timeoutMs.
+    bool SendCommand(UINT id, DWORD timeoutMs);
+    // Returns once the main window and its children have painted whatever
+    // they had to.
+    void WaitForPaint();
 
     // Closes the main window as the close box does and waits for the
     // process to end. Returns its exit code, or -1 on a timeout.
-    int Close();
+    int Close(DWORD timeoutMs = 20000);
 
     // Ends the process at once, as a crash or a kill would.
     void Kill();
@@ -51,6 +67,7 @@ public:
 private:
     std::string dir_;
     std::string exe_;
+    bool copied_;
     PROCESS_INFORMATION process_;
     HWND main_;
 };
