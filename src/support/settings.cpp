@@ -189,7 +189,7 @@ void SaveSettings(void)
     Sections s;
     GetSections(&s);
     PolicyOverwrite = PolicyOverwrites(ItemDefaults.DefPolicy) ? 1 : 0;
-    PolicyNoConfirm = ItemDefaults.DefPolicy > 0xFFFFu ? 1 : 0;
+    PolicyNoConfirm = PolicySkipsQuestion(ItemDefaults.DefPolicy) ? 1 : 0;
     HANDLE lock = LockSettings(file);
     for (int i = 0; i < KeyCount; ++i) {
         const SettingKey& k = Keys[i];

@@ -162,7 +162,7 @@ void CheckSettingsFile(int line, const std::string& name, const std::string& ini
     // Saved as read, or as the live windows have them.
     EXPECT_EQ(ReadValue(saved, item, "DefType"), std::to_string(defType));
     EXPECT_EQ(ReadValue(saved, item, "DefOverWrite"), (overwrite & 0xFFFF) ? "1" : "0");
-    EXPECT_EQ(ReadValue(saved, item, "DefNoConfirm"), (noConfirm & 0xFFFF) ? "1" : "0");
+    EXPECT_EQ(ReadValue(saved, item, "DefNoConfirm"), (noConfirm & 0xFFFF) == 1 ? "1" : "0");
     if (SurvivesProfile(dir, defDir, 260)) {
         EXPECT_EQ(savedDir, defDir);
     }

@@ -180,7 +180,8 @@ TEST_F(SettingsTest, PolicyKeysKeepOnlyTheirLowHalvesAndSaveAsFlags)
         const char* savedNoConfirm;
     } cases[] = {
         { __LINE__, "1", "1", 0x00010001u, "1", "1" },
-        { __LINE__, "0", "2", 0x00020000u, "0", "1" },
+        // Asks, as the overwrite dialog's box shows: saved as asking.
+        { __LINE__, "0", "2", 0x00020000u, "0", "0" },
         { __LINE__, "65536", "0", 0x00000000u, "0", "0" },
         { __LINE__, "7", "65537", 0x00010007u, "1", "1" },
     };
