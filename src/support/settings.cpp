@@ -1,5 +1,6 @@
 #include "support/settings.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "support/pathtext.h"
@@ -102,17 +103,8 @@ void WriteText(const char* section, const char* key, const char* value, const ch
 // (the settings are then read or written all the same).
 HANDLE LockSettings(const char* file)
 {
-    char name[MAX_PATH + 16];
-    lstrcpyA(name, SettingsFileName);
-    lstrcatA(name, ":");
-    size_t prefix = strlen(name);
-    size_t length = strlen(file);
-    memcpy(name + prefix, file, length + 1);
-    CharUpperBuffA(name + prefix, (DWORD)length);  // one file, whatever the letter case
-    for (size_t i = prefix; i < prefix + length; ++i) {
-        if (name[i] == '\\')
-            name[i] = '/';  // a backslash would name a namespace
-    }
+    char name[SettingsLockNameSize];
+    GetSettingsLockName(file, name);
     HANDLE mutex = CreateMutexA(NULL, FALSE, name);
     if (mutex == NULL)
         return NULL;
@@ -133,6 +125,27 @@ void UnlockSettings(HANDLE mutex)
 }
 
 }  // namespace
+
+void GetSettingsLockName(const char* file, char* name)
+{
+    // One file, whatever the letter case of its path.
+    size_t length = strlen(file);
+    char* upper = (char*)malloc(length + 1);
+    if (upper != NULL) {
+        memcpy(upper, file, length + 1);
+        CharUpperBuffA(upper, (DWORD)length);
+    }
+    const unsigned char* text = (const unsigned char*)(upper != NULL ? upper : file);
+    // 64-bit FNV-1a: a name of fixed length for a path of any length.
+    unsigned long long digest = 14695981039346656037ull;
+    for (size_t i = 0; i < length; ++i) {
+        digest ^= text[i];
+        digest *= 1099511628211ull;
+    }
+    free(upper);
+    wsprintfA(name, "%s:%08lX%08lX", SettingsFileName, (unsigned long)(digest >> 32),
+              (unsigned long)(digest & 0xFFFFFFFFu));
+}
 
 int GetSettingsPath(char* path)
 {

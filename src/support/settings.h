@@ -25,4 +25,12 @@ void SaveSettings(void);
 // path has 260 bytes; returns 0 when the path does not fit.
 int GetSettingsPath(char* path);
 
+// Bytes of the name below, with its terminator.
+const int SettingsLockNameSize = 32;
+
+// The name of the mutex under which instances read and write the settings
+// file: the same for every letter case of file's path, and of one length
+// whatever the path's.
+void GetSettingsLockName(const char* file, char* name);
+
 #endif

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -273,6 +274,31 @@ TEST_F(SettingsTest, OverlongTextsAreCutToTheirFields)
     EXPECT_EQ(std::string(ItemDefaults.DefPass), pass.substr(0, 63));
     EXPECT_EQ(ItemDefaults.DefType, -7);  // used as read
     EXPECT_EQ(AppSettings.ColWidth1, -20);
+}
+
+TEST_F(SettingsTest, LockNameHasOneLengthAndIgnoresOnlyLetterCase)
+{
+    const std::string deep = "C:\\" + std::string(200, 'd') + "\\表ソ能\\Mirtavolen.in";
+    const struct {
+        std::string path;
+        int file;  // rows of one file share a name; other files never do
+    } cases[] = {
+        { "C:\\Mirtavolen.ini", 0 }, { "c:\\mirtavolen.INI", 0 },
+        { PathOfLength("C:\\a", 259), 1 }, { PathOfLength("c:\\A", 259), 1 },
+        { PathOfLength("C:\\b", 259), 2 }, { deep + "i", 3 }, { deep + "I", 3 }, { deep, 4 },
+    };
+    std::vector<std::string> names;
+    for (auto& c : cases) {
+        char name[SettingsLockNameSize];
+        GetSettingsLockName(c.path.c_str(), name);
+        names.push_back(name);
+        EXPECT_EQ(strlen(name), (size_t)SettingsLockNameSize - 1) << c.path;
+        HANDLE mutex = CreateMutexA(NULL, FALSE, name);
+        EXPECT_NE(mutex, (HANDLE)NULL) << c.path << ": error " << GetLastError();
+        CloseHandle(mutex);
+        for (size_t i = 0; i + 1 < names.size(); ++i)
+            EXPECT_EQ(names[i] == name, cases[i].file == c.file) << cases[i].path << ", " << c.path;
+    }
 }
 
 }  // namespace
