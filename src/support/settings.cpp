@@ -13,6 +13,17 @@ namespace {
 
 const char SettingsFileName[] = "Mirtavolen.ini";
 
+// How long a settings file that exists but cannot be opened is tried
+// again (another program holds it: a sync, backup or virus-scan tool), and
+// the pause between two tries.
+const DWORD SettingsRetryMs = 2000;
+const DWORD SettingsRetryStepMs = 50;
+
+// Set when the file existed at start but could not be read: the values in
+// memory are then the defaults, not the user's, and must never replace
+// what the file holds.
+int SettingsUnreadable = 0;
+
 enum SectionId { MainSection, ListViewSection, ItemSection, SectionCount };
 const char* const SectionNames[SectionCount] = { "Main", "ListView", "Item" };
 
@@ -97,6 +108,36 @@ void WriteText(const char* section, const char* key, const char* value, const ch
     WritePrivateProfileStringA(section, key, quoted, file);
 }
 
+// Opens file with access and disposition, sharing everything as the
+// profile functions do. A file that exists but cannot be opened is tried
+// again for about two seconds: after any failure when anyFailure is set,
+// otherwise only while another program holds it. *missing is set when
+// there is no such file, which is never waited for. INVALID_HANDLE_VALUE
+// when it could not be had.
+HANDLE OpenSettingsFile(const char* file, DWORD access, DWORD disposition, int anyFailure,
+                        int* missing)
+{
+    *missing = 0;
+    DWORD start = GetTickCount();
+    for (;;) {
+        HANDLE handle = CreateFileA(file, access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (handle != INVALID_HANDLE_VALUE)
+            return handle;
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            *missing = 1;
+            return INVALID_HANDLE_VALUE;
+        }
+        if (!anyFailure && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+            return INVALID_HANDLE_VALUE;
+        if (GetTickCount() - start >= SettingsRetryMs)
+            return INVALID_HANDLE_VALUE;
+        Sleep(SettingsRetryStepMs);
+    }
+}
+
 // Serialises reading and writing the settings file between instances, so
 // two closing at once never lose each other's sections: a mutex named
 // after the file. Returns the held mutex, or NULL when it could not be had
@@ -122,6 +163,18 @@ void UnlockSettings(HANDLE mutex)
         return;
     ReleaseMutex(mutex);
     CloseHandle(mutex);
+}
+
+void ReadKeys(const Sections* s, const char* file)
+{
+    for (int i = 0; i < KeyCount; ++i) {
+        const SettingKey& k = Keys[i];
+        const char* section = s->name[k.section];
+        if (k.number != NULL)
+            *k.number = (int)GetPrivateProfileIntA(section, k.key, k.byDefault, file);
+        else
+            GetPrivateProfileStringA(section, k.key, "", k.text, k.textSize, file);
+    }
 }
 
 }  // namespace
@@ -171,6 +224,7 @@ void ResetSettings(void)
             Keys[i].text[0] = '\0';
     }
     ItemDefaults.DefPolicy = MakeOverwritePolicy((unsigned)PolicyNoConfirm, (unsigned)PolicyOverwrite);
+    SettingsUnreadable = 0;
 }
 
 void LoadSettings(void)
@@ -182,29 +236,39 @@ void LoadSettings(void)
     Sections s;
     GetSections(&s);
     HANDLE lock = LockSettings(file);
-    for (int i = 0; i < KeyCount; ++i) {
-        const SettingKey& k = Keys[i];
-        const char* section = s.name[k.section];
-        if (k.number != NULL)
-            *k.number = (int)GetPrivateProfileIntA(section, k.key, k.byDefault, file);
-        else
-            GetPrivateProfileStringA(section, k.key, "", k.text, k.textSize, file);
+    // Held open while the keys are read: a program that would lock the
+    // file for itself cannot take it half-way through.
+    int missing = 0;
+    HANDLE held = OpenSettingsFile(file, GENERIC_READ, OPEN_EXISTING, 1, &missing);
+    if (held != INVALID_HANDLE_VALUE) {
+        ReadKeys(&s, file);
+        CloseHandle(held);
+        ItemDefaults.DefPolicy =
+            MakeOverwritePolicy((unsigned)PolicyNoConfirm, (unsigned)PolicyOverwrite);
+    } else if (!missing) {
+        SettingsUnreadable = 1;
     }
     UnlockSettings(lock);
-    ItemDefaults.DefPolicy = MakeOverwritePolicy((unsigned)PolicyNoConfirm, (unsigned)PolicyOverwrite);
 }
 
 void SaveSettings(void)
 {
     char file[MAX_PATH];
-    if (!GetSettingsPath(file))
+    if (SettingsUnreadable || !GetSettingsPath(file))
         return;
     Sections s;
     GetSections(&s);
     PolicyOverwrite = PolicyOverwrites(ItemDefaults.DefPolicy) ? 1 : 0;
     PolicyNoConfirm = PolicySkipsQuestion(ItemDefaults.DefPolicy) ? 1 : 0;
     HANDLE lock = LockSettings(file);
-    for (int i = 0; i < KeyCount; ++i) {
+    // A file another program holds for a moment is waited for, as the start
+    // does; the profile functions then open it themselves.
+    int missing = 0;
+    HANDLE held =
+        OpenSettingsFile(file, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, 0, &missing);
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+    for (int i = 0; (held != INVALID_HANDLE_VALUE || missing) && i < KeyCount; ++i) {
         const SettingKey& k = Keys[i];
         const char* section = s.name[k.section];
         if (k.number != NULL)

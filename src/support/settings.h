@@ -9,16 +9,21 @@
 #include "support/globals.h"
 
 // Gives AppSettings and ItemDefaults the values a missing settings file
-// gives.
+// gives, and lets the next save write them.
 void ResetSettings(void);
 
 // Fills AppSettings and ItemDefaults from the file; anything missing takes
-// its default. Values are used as read.
+// its default. Values are used as read. A file that exists but cannot be
+// opened (another program holds it) is tried again for about two seconds;
+// if it still cannot be read, everything takes its default and no save of
+// this run writes the file. A missing file is not waited for.
 void LoadSettings(void);
 
 // Writes every key from AppSettings and ItemDefaults, in the file's order.
 // The main window puts its live placement and column widths into
-// AppSettings first. Results of the writes are not examined.
+// AppSettings first. Nothing is written after a load that could not read
+// the file. A file another program holds is waited for as by LoadSettings;
+// the results of the writes are not examined.
 void SaveSettings(void);
 
 // "Mirtavolen.ini" in the executable's directory as the system reports it.

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -274,6 +275,66 @@ TEST_F(SettingsTest, OverlongTextsAreCutToTheirFields)
     EXPECT_EQ(std::string(ItemDefaults.DefPass), pass.substr(0, 63));
     EXPECT_EQ(ItemDefaults.DefType, -7);  // used as read
     EXPECT_EQ(AppSettings.ColWidth1, -20);
+}
+
+TEST_F(SettingsTest, FileHeldByAnotherProgramIsWaitedForAndNeverOverwrittenWithDefaults)
+{
+    // Held with share mode 0 (a sync, backup or virus-scan tool) at the
+    // start or the close, let go from another thread after heldMs.
+    const std::string saved = "[" + user_ + "/Main]\r\nWindowWidth=777\r\n";
+    struct {
+        int line;
+        bool exists, atStart;
+        DWORD heldMs;
+        bool read;            // the start read the file
+        DWORD minMs, maxMs;   // how long the held call took
+        bool saved;           // the close wrote the file
+    } cases[] = {
+        { __LINE__, false, true, 0, false, 0, 1000, true },  // missing: never waited for
+        { __LINE__, true, true, 700, true, 600, 1900, true },
+        { __LINE__, true, true, 4000, false, 1800, 3900, false },
+        { __LINE__, true, false, 700, true, 600, 1900, true },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        const std::string file = SettingsFile();
+        DeleteFileA(file.c_str());
+        if (c.exists) {
+            ASSERT_TRUE(WriteText(file, saved));
+        }
+        ResetSettings();
+        DWORD took[2];
+        for (int call = 0; call < 2; ++call) {
+            HANDLE held = INVALID_HANDLE_VALUE;
+            if (c.exists && (call == 0) == c.atStart) {
+                held = CreateFileA(file.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+                ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            }
+            std::thread release([held, &c] {
+                if (held != INVALID_HANDLE_VALUE) {
+                    Sleep(c.heldMs);
+                    CloseHandle(held);
+                }
+            });
+            DWORD start = GetTickCount();
+            if (call == 0) {
+                LoadSettings();
+                ItemDefaults.DefType = ConvReverse;  // a change to save
+            } else {
+                SaveSettings();
+            }
+            took[call] = GetTickCount() - start;
+            release.join();
+        }
+        EXPECT_EQ(AppSettings.WindowWidth, c.read ? 777 : 640);
+        EXPECT_GE(took[c.atStart ? 0 : 1], c.minMs);
+        EXPECT_LE(took[c.atStart ? 0 : 1], c.maxMs);
+        if (c.saved) {
+            EXPECT_EQ(Key("Item", "DefType"), "1");
+        } else {
+            EXPECT_EQ(ReadText(file), saved);
+        }
+    }
 }
 
 TEST_F(SettingsTest, LockNameHasOneLengthAndIgnoresOnlyLetterCase)
