@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "support/inifile.h"
 #include "support/pathtext.h"
 #include "support/text.h"
 
@@ -75,37 +76,35 @@ const SettingKey Keys[] = {
 };
 const int KeyCount = (int)(sizeof Keys / sizeof Keys[0]);
 
-void WriteInt(const char* section, const char* key, int value, const char* file)
-{
-    char text[16];
-    wsprintfA(text, "%d", value);
-    WritePrivateProfileStringA(section, key, text, file);
-}
+// Room for a value as the file holds it: a text field of at most MAX_PATH
+// bytes with its terminator, in quotes.
+const int ValueRoom = MAX_PATH + 3;
 
 int IsTrimmedByReader(char c)
 {
     return c == ' ' || c == '\t' || c == '"' || c == '\'';
 }
 
-// The profile reader strips blanks around a value and one pair of quotes
-// enclosing it; a value that begins or ends with one of them is written
-// inside a pair of double quotes, so it comes back exactly. Any other value
+// The value of k as the file is to hold it. Numbers are written by "%d".
+// The profile reader strips blanks around a text and one pair of quotes
+// enclosing it; a text that begins or ends with one of them is written
+// inside a pair of double quotes, so it comes back exactly. Any other text
 // is written as it is.
-void WriteText(const char* section, const char* key, const char* value, const char* file)
+void FormatValue(const SettingKey& k, char* out)
 {
-    size_t length = strlen(value);
-    if (length == 0 || (!IsTrimmedByReader(value[0]) && !IsTrimmedByReader(value[length - 1]))) {
-        WritePrivateProfileStringA(section, key, value, file);
+    if (k.number != NULL) {
+        wsprintfA(out, "%d", *k.number);
         return;
     }
-    char quoted[MAX_PATH + 3];
-    if (length + 3 > sizeof quoted)
+    size_t length = strlen(k.text);  // below MAX_PATH: the fields are no larger
+    if (length == 0 || (!IsTrimmedByReader(k.text[0]) && !IsTrimmedByReader(k.text[length - 1]))) {
+        memcpy(out, k.text, length + 1);
         return;
-    quoted[0] = '"';
-    memcpy(quoted + 1, value, length);
-    quoted[length + 1] = '"';
-    quoted[length + 2] = '\0';
-    WritePrivateProfileStringA(section, key, quoted, file);
+    }
+    out[0] = '"';
+    memcpy(out + 1, k.text, length);
+    out[length + 1] = '"';
+    out[length + 2] = '\0';
 }
 
 // Opens file with access and disposition, sharing everything as the
@@ -177,6 +176,118 @@ void ReadKeys(const Sections* s, const char* file)
     }
 }
 
+// The values in memory as the file is to hold them, by section.
+struct Values {
+    char text[KeyCount][ValueRoom];
+    IniKey keys[KeyCount];
+    IniSection sections[SectionCount];
+};
+
+void MakeValues(const Sections* s, Values* v)
+{
+    int n = 0;
+    for (int id = 0; id < SectionCount; ++id) {
+        IniSection& section = v->sections[id];
+        section.name = s->name[id];
+        section.keys = v->keys + n;
+        section.count = 0;
+        for (int i = 0; i < KeyCount; ++i) {
+            if (Keys[i].section != id)
+                continue;
+            FormatValue(Keys[i], v->text[n]);
+            v->keys[n].name = Keys[i].key;
+            v->keys[n].value = v->text[n];
+            ++n;
+            ++section.count;
+        }
+    }
+}
+
+// A read-only view of a whole open file ("" for an empty one). Reading a
+// large file through a view is much cheaper than into fresh memory.
+struct View {
+    HANDLE mapping;
+    const char* text;
+    size_t length;
+};
+
+// 0 when the file cannot be mapped or is beyond any settings file.
+int MapWhole(HANDLE file, View* view)
+{
+    view->mapping = NULL;
+    view->text = "";
+    view->length = 0;
+    DWORD high = 0;
+    DWORD size = GetFileSize(file, &high);
+    if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0
+        || size > 0x10000000u)
+        return 0;
+    if (size == 0)
+        return 1;  // nothing to map
+    view->mapping = CreateFileMappingA(file, NULL, PAGE_READONLY, 0, 0, NULL);
+    if (view->mapping == NULL)
+        return 0;
+    view->text = (const char*)MapViewOfFile(view->mapping, FILE_MAP_READ, 0, 0, 0);
+    if (view->text == NULL) {
+        CloseHandle(view->mapping);
+        return 0;
+    }
+    view->length = size;
+    return 1;
+}
+
+void Unmap(View* view)
+{
+    if (view->mapping == NULL)
+        return;
+    UnmapViewOfFile(view->text);
+    CloseHandle(view->mapping);
+}
+
+// Writes tail at offset from and ends the file after it.
+int WriteFrom(HANDLE file, size_t from, const char* tail, size_t length)
+{
+    if (SetFilePointer(file, (LONG)from, NULL, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return 0;
+    DWORD put = 0;
+    for (size_t done = 0; done < length; done += put) {
+        if (!WriteFile(file, tail + done, (DWORD)(length - done), &put, NULL) || put == 0)
+            return 0;
+    }
+    return SetEndOfFile(file) ? 1 : 0;
+}
+
+// Brings the open file to v: in one write of the bytes from the first that
+// changes, and none when the file holds every value already (writing key by
+// key through the profile functions would rewrite the whole file for each
+// key). 0 when the file is in a Unicode encoding, which is left to the
+// profile functions; 1 otherwise, whether or not the writing succeeded.
+int UpdateFile(HANDLE file, const Values* v)
+{
+    View view;
+    if (!MapWhole(file, &view))
+        return 1;
+    int mine = !IsUnicodeIniText(view.text, view.length);
+    IniUpdate update;
+    int made = mine && UpdateIniText(view.text, view.length, v->sections, SectionCount, &update);
+    Unmap(&view);  // first: a file with a view cannot be cut short
+    if (made && update.tail != NULL) {
+        WriteFrom(file, update.from, update.tail, update.tailLength);
+        free(update.tail);
+    }
+    return mine;
+}
+
+void WriteKeyByKey(const Values* v, const char* file)
+{
+    for (int id = 0; id < SectionCount; ++id) {
+        const IniSection& section = v->sections[id];
+        for (int i = 0; i < section.count; ++i)
+            WritePrivateProfileStringA(section.name, section.keys[i].name,
+                                       section.keys[i].value, file);
+    }
+}
+
 }  // namespace
 
 void GetSettingsLockName(const char* file, char* name)
@@ -242,6 +353,10 @@ void LoadSettings(void)
     HANDLE held = OpenSettingsFile(file, GENERIC_READ, OPEN_EXISTING, 1, &missing);
     if (held != INVALID_HANDLE_VALUE) {
         ReadKeys(&s, file);
+        // The profile functions keep a copy of the file until they are told
+        // to let it go; for a large file of many users the end of the
+        // program would pay for it (a 7 MB file: twice the close).
+        WritePrivateProfileStringA(NULL, NULL, NULL, file);
         CloseHandle(held);
         ItemDefaults.DefPolicy =
             MakeOverwritePolicy((unsigned)PolicyNoConfirm, (unsigned)PolicyOverwrite);
@@ -260,21 +375,19 @@ void SaveSettings(void)
     GetSections(&s);
     PolicyOverwrite = PolicyOverwrites(ItemDefaults.DefPolicy) ? 1 : 0;
     PolicyNoConfirm = PolicySkipsQuestion(ItemDefaults.DefPolicy) ? 1 : 0;
+    Values v;
+    MakeValues(&s, &v);
     HANDLE lock = LockSettings(file);
-    // A file another program holds for a moment is waited for, as the start
-    // does; the profile functions then open it themselves.
+    // Waits, as the start does, for a file another program holds; the
+    // settings are then written through this one handle.
     int missing = 0;
-    HANDLE held =
-        OpenSettingsFile(file, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, 0, &missing);
-    if (held != INVALID_HANDLE_VALUE)
-        CloseHandle(held);
-    for (int i = 0; (held != INVALID_HANDLE_VALUE || missing) && i < KeyCount; ++i) {
-        const SettingKey& k = Keys[i];
-        const char* section = s.name[k.section];
-        if (k.number != NULL)
-            WriteInt(section, k.key, *k.number, file);
-        else
-            WriteText(section, k.key, k.text, file);
+    HANDLE handle =
+        OpenSettingsFile(file, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, 0, &missing);
+    if (handle != INVALID_HANDLE_VALUE) {
+        int done = UpdateFile(handle, &v);
+        CloseHandle(handle);
+        if (!done)
+            WriteKeyByKey(&v, file);
     }
     UnlockSettings(lock);
 }

@@ -19,7 +19,11 @@ void ResetSettings(void);
 // this run writes the file. A missing file is not waited for.
 void LoadSettings(void);
 
-// Writes every key from AppSettings and ItemDefaults, in the file's order.
+// Brings the file to the values of AppSettings and ItemDefaults as writing
+// every key in the file's order with the profile functions does (the same
+// bytes, for a file they wrote), but in one write, and none at all when the
+// file holds every value already: the user's sections whose values differ
+// are written in the profile functions' layout, every other byte stays.
 // The main window puts its live placement and column widths into
 // AppSettings first. Nothing is written after a load that could not read
 // the file. A file another program holds is waited for as by LoadSettings;

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -275,6 +276,109 @@ TEST_F(SettingsTest, OverlongTextsAreCutToTheirFields)
     EXPECT_EQ(std::string(ItemDefaults.DefPass), pass.substr(0, 63));
     EXPECT_EQ(ItemDefaults.DefType, -7);  // used as read
     EXPECT_EQ(AppSettings.ColWidth1, -20);
+}
+
+// The file's last write time, or zero when it cannot be had.
+ULONGLONG LastWriteTime(const std::string& file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.ftLastWriteTime.dwHighDateTime << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+// Writes the settings in memory into file one key at a time through the
+// profile functions, in the file's order, as saves used to: the bytes a
+// save must leave. (Texts without blanks or quotes at their ends.)
+void WriteKeyByKey(const std::string& user, const std::string& file)
+{
+    const AppSettingsData& a = AppSettings;
+    const ItemDefaultsData& d = ItemDefaults;
+    const struct {
+        const char* section;
+        const char* key;
+        std::string value;
+    } keys[] = {
+        { "Main", "WindowPosLeft", std::to_string(a.WindowPosLeft) },
+        { "Main", "WindowPosTop", std::to_string(a.WindowPosTop) },
+        { "Main", "WindowWidth", std::to_string(a.WindowWidth) },
+        { "Main", "WindowHeight", std::to_string(a.WindowHeight) },
+        { "Main", "Maximized", std::to_string(a.Maximized) },
+        { "ListView", "ColWidth1", std::to_string(a.ColWidth1) },
+        { "ListView", "ColWidth2", std::to_string(a.ColWidth2) },
+        { "ListView", "ColWidth3", std::to_string(a.ColWidth3) },
+        { "Item", "DefDir", d.DefDir },
+        { "Item", "DefType", std::to_string(d.DefType) },
+        { "Item", "DefPass", d.DefPass },
+        { "Item", "DefOverWrite", PolicyOverwrites(d.DefPolicy) ? "1" : "0" },
+        { "Item", "DefNoConfirm", PolicySkipsQuestion(d.DefPolicy) ? "1" : "0" },
+    };
+    for (auto& k : keys)
+        WritePrivateProfileStringA((user + "/" + k.section).c_str(), k.key, k.value.c_str(),
+                                   file.c_str());
+}
+
+TEST_F(SettingsTest, SaveLeavesTheBytesOfKeyByKeyWritesAndNoneWhenNothingChanged)
+{
+    const std::string U = "[" + user_;
+    const std::string sixteen =
+        U + "/Main]\r\nWindowPosLeft=120\r\nWindowPosTop=80\r\nWindowWidth=640\r\n"
+            "WindowHeight=320\r\nMaximized=0\r\n" + U + "/ListView]\r\nColWidth1=256\r\n"
+            "ColWidth2=256\r\nColWidth3=116\r\n" + U + "/Item]\r\nDefDir=\r\nDefType=0\r\n"
+            "DefPass=\r\nDefOverWrite=0\r\nDefNoConfirm=0\r\n";
+    const std::string others = "[other/Main]\r\nWindowPosLeft=5\r\n[other/Item]\r\nDefDir=D:\\o\r\n";
+    struct {
+        int line;
+        bool exists;
+        std::string start;
+        std::function<void()> change;
+        bool rewritten;
+    } cases[] = {
+        { __LINE__, false, "", [] {}, true },
+        { __LINE__, true, others, [] {}, true },
+        // Every value there already, however spelled: left alone.
+        { __LINE__, true, sixteen, [] {}, false },
+        { __LINE__, true,
+          "[OTHER/Item]\r\nDefType=1\r\n" + U + "/ITEM]\r\ndeftype = 0\r\nDefPass=\r\nExtra=x\r\n"
+          "DefDir=\r\nDefOverWrite=0\r\nDefNoConfirm=0\r\n" + U + "/ListView]\r\nColWidth3=116\r\n"
+          "ColWidth2=256\r\nColWidth1=256\r\n" + U + "/Main]\r\nMaximized=0\r\n"
+          "WindowHeight= 320\r\nWindowWidth=640\r\nWindowPosTop=80\r\nWindowPosLeft=120\r\n" + others,
+          [] {}, false },
+        { __LINE__, true, sixteen + others, [] { AppSettings.WindowPosLeft = -7; }, true },
+        { __LINE__, true, others + sixteen,
+          [] {
+              AppSettings.ColWidth2 = 12;
+              lstrcpyA(ItemDefaults.DefDir, "C:\\出力\\予定表");
+              ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+          },
+          true },
+        // Keys missing, foreign or twice, other letter cases, comments,
+        // lines without '=' or name, blanks, a last line without its end.
+        { __LINE__, true,
+          U + "/Main]\r\nExtra=1\r\nwindowwidth=500\r\nWindowWidth=501\r\n" + others + U +
+              "/item]\r\n;note=1\r\nOrphan\r\n\r\n\tDefPass = old \r\n=5\r\n=6\r\n[zz/Item]\r\nDefType=3",
+          [] {}, true },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        const std::string file = SettingsFile(), reference = TestDir() + "\\reference.ini";
+        DeleteFileA(file.c_str());
+        DeleteFileA(reference.c_str());
+        if (c.exists) {
+            ASSERT_TRUE(WriteText(file, c.start) && WriteText(reference, c.start));
+        }
+        ResetSettings();
+        AppSettings.WindowPosLeft = 120;
+        AppSettings.WindowPosTop = 80;
+        c.change();
+        ULONGLONG before = LastWriteTime(file);
+        Sleep(20);  // a rewrite would show in the time
+        SaveSettings();
+        WriteKeyByKey(user_, reference);
+        EXPECT_EQ(ReadText(file), ReadText(reference));
+        EXPECT_EQ(LastWriteTime(file) != before, c.rewritten);
+    }
 }
 
 TEST_F(SettingsTest, FileHeldByAnotherProgramIsWaitedForAndNeverOverwrittenWithDefaults)
