@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the pure test program (tests/pure: path splitting, text cutting,
-# type labels, log entries, byte transforms) natively for Linux with
-# AddressSanitizer and UndefinedBehaviorSanitizer, from the same sources as
-# the Windows build, and runs it. Extra arguments go to the test program.
+# type labels, log entries, settings file updates, byte transforms)
+# natively for Linux with AddressSanitizer and UndefinedBehaviorSanitizer,
+# from the same sources as the Windows build, and runs it. Extra arguments
+# go to the test program.
 # Usage: native-tests.sh [BUILD_DIR] [gtest arguments...]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -92,7 +92,8 @@ void InitOverwriteDialog(HWND dialog)
         if (LoadStringA(AppInstance, IDS_OVER_KEEP_MAIN, text, sizeof text) > 0)
             SetDlgItemTextA(dialog, IDC_OVER_KEEP, text);
     }
-    if ((preset >> 16) != 0)
+    // Ticked exactly when a batch would decide without asking.
+    if (PolicySkipsQuestion(preset))
         CheckDlgButton(dialog, IDC_OVER_KEEP, BST_CHECKED);
     CenterWindowInWorkArea(dialog, GetParent(dialog));
 }

@@ -73,6 +73,51 @@ int AnsiBytes(const WCHAR* text, int count)
     return bytes > 0 ? bytes : count;
 }
 
+// Whether the character of units UTF-16 units at text is one the ANSI code
+// page holds exactly: it converts without a default character or a
+// look-alike (é would become e, ¥ a backslash, 한 "?") and back again.
+int InCodePage(const WCHAR* text, int units)
+{
+    char bytes[8];
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, units, bytes, sizeof bytes,
+                                NULL, &usedDefault);
+    if (n <= 0 || usedDefault)
+        return 0;
+    WCHAR back[8];
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, n, back, 8) == units
+        && memcmp(back, text, units * sizeof(WCHAR)) == 0;
+}
+
+// Takes out of text (count units) every character that the ANSI code page
+// lacks; returns the units left. The password made from the text is then
+// what the edit shows, not a "?" standing for any of thousands of
+// characters.
+int KeepCodePage(WCHAR* text, int count)
+{
+    int kept = 0;
+    for (int at = 0; at < count;) {
+        int step = at + 1 < count ? Units(text, at) : 1;
+        if (InCodePage(text + at, step)) {
+            memmove(text + kept, text + at, step * sizeof(WCHAR));
+            kept += step;
+        }
+        at += step;
+    }
+    return kept;
+}
+
+int AllInCodePage(const WCHAR* text, int count)
+{
+    for (int at = 0; at < count;) {
+        int step = at + 1 < count ? Units(text, at) : 1;
+        if (!InCodePage(text + at, step))
+            return 0;
+        at += step;
+    }
+    return 1;
+}
+
 // How many UTF-16 units of text (count in all) make whole characters of at
 // most maxBytes ANSI bytes.
 int UnitsWithin(const WCHAR* text, int count, int maxBytes)
@@ -185,38 +230,57 @@ int IsInsertion(const Before* before, const WCHAR* now, int length, int maxBytes
         && memcmp(now + length - *tail, before->text + before->end, *tail * sizeof(WCHAR)) == 0;
 }
 
-// After a message: if the text is now longer than maxBytes, brings it back
-// within them. When the new text is the former one with something in place
-// of the selection, that something is cut and put in again in place of the
-// same selection; otherwise the whole text keeps its first maxBytes bytes.
+// After a message: if the text now holds a character the code page lacks
+// or is longer than maxBytes, takes those characters out and brings it
+// back within the bytes. When the new text is the former one with
+// something in place of the selection, only that something is corrected
+// and put in again in place of the same selection; otherwise the whole
+// text is corrected and keeps its first maxBytes bytes.
 void KeepWithinLimit(HWND edit, int maxBytes, const Before* before)
 {
-    // The ANSI length may be overstated, never understated.
-    if (GetWindowTextLengthA(edit) <= maxBytes)
-        return;
     int length = 0;
     WCHAR* now = ReadWide(edit, &length);
     if (now == NULL)
         return;
-    if (AnsiBytes(now, length) > maxBytes) {
+    if (!AllInCodePage(now, length) || AnsiBytes(now, length) > maxBytes) {
         SetPropA(edit, BusyProp, (HANDLE)1);
         int tail = 0;
         if (IsInsertion(before, now, length, maxBytes, &tail)) {
             int room = maxBytes - AnsiBytes(before->text, before->start)
                        - AnsiBytes(before->text + before->end, tail);
             WCHAR* inserted = now + before->start;
-            int count = length - tail - before->start;
+            int count = KeepCodePage(inserted, length - tail - before->start);
             inserted[UnitsWithin(inserted, count, room)] = L'\0';
             SetWithinLimit(edit, before->text);
             CallOriginal(edit, EM_SETSEL, before->selStart, before->selEnd);
             CallOriginal(edit, EM_REPLACESEL, TRUE, (LPARAM)inserted);
         } else {
+            length = KeepCodePage(now, length);
             now[UnitsWithin(now, length, maxBytes)] = L'\0';
             SetWithinLimit(edit, now);
         }
         RemovePropA(edit, BusyProp);
     }
     free(now);
+}
+
+// A whole new text for the edit, corrected as KeepWithinLimit corrects one:
+// its characters of the code page, then its first maxBytes bytes.
+LRESULT SetTextWithinLimit(HWND edit, WPARAM wParam, const WCHAR* text, int maxBytes)
+{
+    int length = text != NULL ? lstrlenW(text) : 0;
+    if (AllInCodePage(text, length) && AnsiBytes(text, length) <= maxBytes)
+        return CallOriginal(edit, WM_SETTEXT, wParam, (LPARAM)text);
+    // As many units as the text has, whatever the bytes they make.
+    WCHAR* kept = (WCHAR*)malloc(((size_t)length + 1) * sizeof(WCHAR));
+    if (kept == NULL)
+        return FALSE;
+    memcpy(kept, text, (size_t)length * sizeof(WCHAR));
+    length = KeepCodePage(kept, length);
+    kept[UnitsWithin(kept, length, maxBytes)] = L'\0';
+    LRESULT result = CallOriginal(edit, WM_SETTEXT, wParam, (LPARAM)kept);
+    free(kept);
+    return result;
 }
 
 LRESULT CALLBACK LimitedEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
@@ -236,18 +300,8 @@ LRESULT CALLBACK LimitedEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM 
     if (maxBytes <= 0 || GetPropA(edit, BusyProp) != NULL || ReadsOnly(message))
         return CallOriginal(edit, message, wParam, lParam);
 
-    if (message == WM_SETTEXT) {
-        // A whole new text keeps its first maxBytes bytes.
-        const WCHAR* text = (const WCHAR*)lParam;
-        int length = text != NULL ? lstrlenW(text) : 0;
-        if (AnsiBytes(text, length) <= maxBytes)
-            return CallOriginal(edit, message, wParam, lParam);
-        int kept = UnitsWithin(text, length, maxBytes);
-        WCHAR cut[EditLimitMaxBytes + 1];
-        memcpy(cut, text, kept * sizeof(WCHAR));
-        cut[kept] = L'\0';
-        return CallOriginal(edit, message, wParam, (LPARAM)cut);
-    }
+    if (message == WM_SETTEXT)
+        return SetTextWithinLimit(edit, wParam, (const WCHAR*)lParam, maxBytes);
 
     if (!InsertsText(message)) {
         // Anything else that might lengthen the text (a context menu's

@@ -9,20 +9,37 @@
 #include "support/globals.h"
 
 // Gives AppSettings and ItemDefaults the values a missing settings file
-// gives.
+// gives, and lets the next save write them.
 void ResetSettings(void);
 
 // Fills AppSettings and ItemDefaults from the file; anything missing takes
-// its default. Values are used as read.
+// its default. Values are used as read. A file that exists but cannot be
+// opened (another program holds it) is tried again for about two seconds;
+// if it still cannot be read, everything takes its default and no save of
+// this run writes the file. A missing file is not waited for.
 void LoadSettings(void);
 
-// Writes every key from AppSettings and ItemDefaults, in the file's order.
+// Brings the file to the values of AppSettings and ItemDefaults as writing
+// every key in the file's order with the profile functions does (the same
+// bytes, for a file they wrote), but in one write, and none at all when the
+// file holds every value already: the user's sections whose values differ
+// are written in the profile functions' layout, every other byte stays.
 // The main window puts its live placement and column widths into
-// AppSettings first. Results of the writes are not examined.
+// AppSettings first. Nothing is written after a load that could not read
+// the file. A file another program holds is waited for as by LoadSettings;
+// the results of the writes are not examined.
 void SaveSettings(void);
 
 // "Mirtavolen.ini" in the executable's directory as the system reports it.
 // path has 260 bytes; returns 0 when the path does not fit.
 int GetSettingsPath(char* path);
+
+// Bytes of the name below, with its terminator.
+const int SettingsLockNameSize = 32;
+
+// The name of the mutex under which instances read and write the settings
+// file: the same for every letter case of file's path, and of one length
+// whatever the path's.
+void GetSettingsLockName(const char* file, char* name);
 
 #endif

@@ -14,7 +14,9 @@ enum ConvType {
 
 // What to do with an output file that already exists: the high 16 bits,
 // when exactly 1, decide without asking; the low 16 bits mean overwrite
-// (nonzero) or pass over (zero).
+// (nonzero) or pass over (zero). Every reader of the word goes through the
+// two functions below, so the batch, the overwrite dialog's check box and
+// the settings file always agree on it.
 typedef unsigned OverwritePolicy;
 
 inline OverwritePolicy MakeOverwritePolicy(unsigned noConfirm, unsigned overwrite)

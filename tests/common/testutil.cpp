@@ -352,39 +352,53 @@ const std::vector<PasswordEntry>& PasswordEntries()
     typedef PasswordEntry E;
     const std::string kanji = "表";  // two bytes, the second 0x5C
     static const std::vector<PasswordEntry> entries = {
-        { "20 kanji typed", "", -1, E::Typed, Times(kanji, 20), Times(kanji, 16) },
+        { "20 kanji typed", "", -1, E::Typed, Wide(Times(kanji, 20)), Times(kanji, 16) },
         { "31 bytes, then a kanji and a letter typed", std::string(31, 'b'), -1, E::Typed,
-          "ソz", std::string(31, 'b') + "z" },
-        { "33 letters typed", "", -1, E::Typed, std::string(33, 'a'), std::string(32, 'a') },
-        { "40 letters pasted", "", -1, E::Pasted, std::string(40, 'p'), std::string(32, 'p') },
-        { "20 kanji pasted", "", -1, E::Pasted, Times(kanji, 20), Times(kanji, 16) },
-        { "40 bytes from an odd start pasted", "", -1, E::Pasted, "a" + Times(kanji, 19) + "b",
-          "a" + Times(kanji, 15) },
+          Wide("ソz"), std::string(31, 'b') + "z" },
+        { "33 letters typed", "", -1, E::Typed, Wide(std::string(33, 'a')), std::string(32, 'a') },
+        { "40 letters pasted", "", -1, E::Pasted, Wide(std::string(40, 'p')), std::string(32, 'p') },
+        { "20 kanji pasted", "", -1, E::Pasted, Wide(Times(kanji, 20)), Times(kanji, 16) },
+        { "40 bytes from an odd start pasted", "", -1, E::Pasted,
+          Wide("a" + Times(kanji, 19) + "b"), "a" + Times(kanji, 15) },
         { "kanji typed into the middle", "a" + std::string(29, 'c'), 1, E::Typed,
-          Times(kanji, 2), "a" + kanji + std::string(29, 'c') },
+          Wide(Times(kanji, 2)), "a" + kanji + std::string(29, 'c') },
         { "kanji pasted into the middle", "ab" + std::string(28, 'c'), 1, E::Pasted,
-          Times(kanji, 3), "a" + kanji + "b" + std::string(28, 'c') },
-        { "pasted onto a full edit", Times(kanji, 16), -1, E::Pasted, "x", Times(kanji, 16) },
-        { "20 kanji set as the whole text", "", -1, E::SetWhole, Times(kanji, 20),
+          Wide(Times(kanji, 3)), "a" + kanji + "b" + std::string(28, 'c') },
+        { "pasted onto a full edit", Times(kanji, 16), -1, E::Pasted, L"x", Times(kanji, 16) },
+        { "20 kanji set as the whole text", "", -1, E::SetWhole, Wide(Times(kanji, 20)),
           Times(kanji, 16) },
-        { "32 letters typed", "", -1, E::Typed, std::string(32, 'q'), std::string(32, 'q') },
+        { "32 letters typed", "", -1, E::Typed, Wide(std::string(32, 'q')), std::string(32, 'q') },
+        // Characters code page 932 lacks would all become "?" (or a
+        // look-alike): they are refused, whatever else comes with them.
+        { "Hangul typed", "pw", -1, E::Typed, L"\uD55C\uAD6D\uC5B4", "pw" },
+        { "Hangul composed", "pw", -1, E::Composed, L"\uAC00\uB098\uB2E4", "pw" },
+        { "Hangul pasted", "pw", -1, E::Pasted, L"\uD55C\uAD6D\uC5B4", "pw" },
+        { "Hangul set as the whole text", "", -1, E::SetWhole, L"p\uD55Cw", "pw" },
+        { "kana and Hangul typed", "", -1, E::Typed, L"\u304B\uD55C\u306A", "かな" },
+        { "kana and Hangul composed", "", -1, E::Composed, L"\uAC00\u304B\u306A", "かな" },
+        { "kana and Hangul pasted into the middle", "ab", 1, E::Pasted,
+          L"\u304B\uD55C\u306A", "aかなb" },
+        { "look-alikes typed", "pw", -1, E::Typed, L"caf\u00E9\u00A5\u00C5", "pwcaf" },
+        { "a character outside the BMP pasted", "pw", -1, E::Pasted, L"x\U0001F600y", "pwxy" },
+        { "31 bytes, then Hangul and a letter typed", std::string(31, 'b'), -1, E::Typed,
+          L"\uD55Cz", std::string(31, 'b') + "z" },
     };
     return entries;
 }
 
 namespace {
 
-// Puts text on the clipboard as code page 932 text, owned by owner.
-bool PutOnClipboard(HWND owner, const std::string& text)
+bool PutOnClipboard(HWND owner, const std::wstring& text)
 {
     if (!OpenClipboard(owner))
         return false;
     bool done = false;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    size_t size = (text.size() + 1) * sizeof(WCHAR);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     if (EmptyClipboard() && block != NULL) {
-        memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        memcpy(GlobalLock(block), text.c_str(), size);
         GlobalUnlock(block);
-        done = SetClipboardData(CF_TEXT, block) != NULL;
+        done = SetClipboardData(CF_UNICODETEXT, block) != NULL;
     }
     if (!done && block != NULL)
         GlobalFree(block);
@@ -401,14 +415,20 @@ void EnterPassword(HWND edit, const PasswordEntry& entry)
     DWORD caret = entry.caret < 0 ? 0x7FFFFFFE : (DWORD)entry.caret;  // past the end: the end
     SendMessageA(edit, EM_SETSEL, caret, caret);
     switch (entry.way) {
-    case PasswordEntry::Typed: {
-        // As the keyboard and input methods deliver it: one character (in
-        // UTF-16) after the other.
-        int n = MultiByteToWideChar(932, 0, entry.input.c_str(), -1, NULL, 0);
-        std::wstring wide(n > 0 ? n : 1, L'\0');
-        MultiByteToWideChar(932, 0, entry.input.c_str(), -1, &wide[0], n);
-        for (int i = 0; i + 1 < n; ++i)
-            SendMessageW(edit, WM_CHAR, wide[i], 1);
+    case PasswordEntry::Typed:
+        // As the keyboard delivers it: one character (in UTF-16) after the
+        // other.
+        for (WCHAR c : entry.input)
+            SendMessageW(edit, WM_CHAR, c, 1);
+        break;
+    case PasswordEntry::Composed: {
+        // As an input method's result arrives: WM_IME_CHAR, which the
+        // default procedure turns into posted WM_CHAR messages.
+        for (WCHAR c : entry.input)
+            SendMessageW(edit, WM_IME_CHAR, c, 1);
+        MSG msg;
+        while (PeekMessageW(&msg, edit, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
         break;
     }
     case PasswordEntry::Pasted:
@@ -416,7 +436,7 @@ void EnterPassword(HWND edit, const PasswordEntry& entry)
         SendMessageA(edit, WM_PASTE, 0, 0);
         break;
     case PasswordEntry::SetWhole:
-        SetWindowTextA(edit, entry.input.c_str());
+        SetWindowTextW(edit, entry.input.c_str());
         break;
     }
 }

@@ -139,14 +139,15 @@ POINT CentreOf(HWND window);
 // that take a password all run these rows, so one typed password makes one
 // key whichever dialog it was typed in.
 struct PasswordEntry {
-    enum Way { Typed, Pasted, SetWhole };
+    enum Way { Typed, Composed, Pasted, SetWhole };
     const char* what;
     std::string before;  // already in the edit; ASCII up to the caret
     int caret;           // where the entry goes; -1: at the end
-    Way way;             // typed a character at a time (keyboard, input
-                         // method), pasted at once, or set as the whole text
-    std::string input;
-    std::string kept;    // what the edit shows afterwards
+    Way way;             // typed a character at a time (the keyboard, an
+                         // input method's result), pasted at once, or set
+                         // as the whole text
+    std::wstring input;
+    std::string kept;    // what the edit shows afterwards (code page 932)
 };
 const std::vector<PasswordEntry>& PasswordEntries();
 // Puts entry.before into edit and enters entry.input there as entry.way says.

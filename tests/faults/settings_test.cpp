@@ -10,6 +10,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -162,7 +163,7 @@ void CheckSettingsFile(int line, const std::string& name, const std::string& ini
     // Saved as read, or as the live windows have them.
     EXPECT_EQ(ReadValue(saved, item, "DefType"), std::to_string(defType));
     EXPECT_EQ(ReadValue(saved, item, "DefOverWrite"), (overwrite & 0xFFFF) ? "1" : "0");
-    EXPECT_EQ(ReadValue(saved, item, "DefNoConfirm"), (noConfirm & 0xFFFF) ? "1" : "0");
+    EXPECT_EQ(ReadValue(saved, item, "DefNoConfirm"), (noConfirm & 0xFFFF) == 1 ? "1" : "0");
     if (SurvivesProfile(dir, defDir, 260)) {
         EXPECT_EQ(savedDir, defDir);
     }
@@ -355,6 +356,47 @@ TEST(BadSettingsTest, RandomFilesAreSurvivedAndSavedWellFormed)
         CheckSettingsFile(__LINE__, "random" + std::to_string(seed), RandomSettings(seed));
         if (HasFatalFailure())
             return;
+    }
+}
+
+TEST(HeldSettingsTest, FileHeldAtStartIsWaitedForOrNeverOverwritten)
+{
+    // Another program (a sync, backup or virus-scan tool) holds the file
+    // with share mode 0 while the program starts, and lets it go later.
+    const struct {
+        DWORD heldMs;
+        bool read;  // the program started from the file's values and saved
+    } cases[] = { { 1000, true }, { 4000, false } };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "held for " << c.heldMs << " ms");
+        std::string dir = TestDir() + "_" + std::to_string(c.heldMs);
+        RemoveTree(dir);
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        const std::string ini = SectionText(Section("Main"), { { "WindowWidth", "555" },
+                                                               { "WindowHeight", "333" } }) +
+                                ItemSettings("D:\\kept", 1, "", 0, 0);
+        AppProcess app(dir, ini);
+        HANDLE held = CreateFileA(app.IniPath().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::thread release([held, &c] {
+            Sleep(c.heldMs);
+            CloseHandle(held);
+        });
+        bool started = app.Start({});
+        release.join();
+        ASSERT_TRUE(started) << "no main window";
+        RECT rect;
+        GetWindowRect(app.MainWindow(), &rect);
+        EXPECT_EQ(rect.right - rect.left, c.read ? 555 : 640);
+        EXPECT_EQ(rect.bottom - rect.top, c.read ? 333 : 320);
+        ASSERT_EQ(app.Close(), 0);
+        if (c.read) {
+            EXPECT_EQ(ReadValue(app.IniPath(), Section("Item"), "DefDir"), "D:\\kept");
+            EXPECT_EQ(ReadValue(app.IniPath(), Section("ListView"), "ColWidth1"), "256");
+        } else {
+            EXPECT_EQ(ReadText(app.IniPath()), ini) << "the defaults were saved over the file";
+        }
     }
 }
 

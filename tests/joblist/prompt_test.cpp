@@ -376,9 +376,11 @@ TEST_F(OverwritePromptTest, OpensFromTheDefaultPolicy)
         { __LINE__, 0x00010000, false, true },
         { __LINE__, 0x00010001, true, true },
         { __LINE__, 0x00000005, true, false },
-        // A high half other than 1 still ticks the box (the batch asks anyway).
-        { __LINE__, 0x00020000, false, true },
-        { __LINE__, 0xFFFF0001, true, true },
+        // A high half other than 1 (a hand-edited settings file) leaves
+        // the box unticked: a batch asks then, as the box says.
+        { __LINE__, 0x00020000, false, false },
+        { __LINE__, 0xFFFF0001, true, false },
+        { __LINE__, 0x00030001, true, false },
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.line);

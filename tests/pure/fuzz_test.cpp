@@ -1,6 +1,6 @@
 // Random and adversarial byte strings fed to the functions that take paths,
-// type labels and log fields apart or put them together without any Win32
-// call. Under Wine the
+// type labels, log fields and settings files apart or put them together
+// without any Win32 call. Under Wine the
 // guard bytes around every output buffer catch writes out of bounds; in the
 // native build with AddressSanitizer (tests/native) any read or write out of
 // bounds stops the run at once.
@@ -19,6 +19,7 @@
 #include "guard.h"
 #include "joblist/joblabel.h"
 #include "reference.h"
+#include "support/inifile.h"
 #include "support/pathtext.h"
 #include "support/text.h"
 
@@ -687,6 +688,48 @@ TEST(PureFunctions, LogEntriesHaveTheExactLayoutOrAreRefused)
         CheckEntry(__LINE__, date, time, type, src, dest, failed, size);
         if (HasFatalFailure())
             return;
+    }
+}
+
+// An INI text pieced together from headers (those asked for, in other
+// letter cases too), keys, blanks, quotes, double-byte characters whose
+// trail byte is ']' or '[', lines without an end, '=' or name, and noise.
+std::string RandomIni(Rng& rng)
+{
+    static const char* const Pieces[] = {
+        "[u/Main]", "[U/MAIN]", "[u/Item]", "[other]", "[u/Main", "[\x83\x5D]", " [u/Item] ",
+        "a=1", "A = 2 ", "Key=", "=5", "Key", ";c=1", "\x83\x5B=x", "\t", "", "windowwidth=\"7\"" };
+    static const char* const Ends[] = { "\r\n", "\n", "\r", "", "\x1a\r\n" };
+    std::string text = rng.OneIn(8) ? "\xEF\xBB\xBF" : "";
+    for (size_t lines = rng.Below(30); lines > 0; --lines) {
+        text += rng.OneIn(6) ? RandomText(rng, rng.Below(20)) : Pieces[rng.Below(17)];
+        text += Ends[rng.Below(5)];
+    }
+    return text;
+}
+
+TEST(PureFunctions, IniUpdateIsDoneInOneStep)
+{
+    const IniKey main[] = { { "WindowWidth", "640" }, { "Maximized", "0" } };
+    const IniKey item[] = { { "DefPass", "\" x \"" }, { "Key", "表ソ能" } };
+    const IniSection sections[] = { { "u/Main", main, 2 }, { "u/Item", item, 2 },
+                                    { "u/\x83\x5D", main, 1 } };
+    Rng rng(11);
+    for (int round = 0; round < Rounds; ++round) {
+        std::string text = RandomIni(rng);
+        SCOPED_TRACE(testing::Message() << "round " << round << ": " << text);
+        std::unique_ptr<char[]> exact(new char[text.size()]);  // a read past it is caught
+        memcpy(exact.get(), text.data(), text.size());
+        IniUpdate first, second;
+        ASSERT_EQ(UpdateIniText(exact.get(), text.size(), sections, 3, &first), 1);
+        ASSERT_LE(first.from, text.size());
+        std::string after = first.tail == NULL ? text
+            : text.substr(0, first.from) + std::string(first.tail, first.tailLength);
+        // Once updated, the text holds every value: nothing more to do.
+        ASSERT_EQ(UpdateIniText(after.data(), after.size(), sections, 3, &second), 1);
+        EXPECT_TRUE(second.tail == NULL) << "not done in one step: " << after;
+        free(first.tail);
+        free(second.tail);
     }
 }
 

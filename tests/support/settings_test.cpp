@@ -1,7 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -180,7 +183,8 @@ TEST_F(SettingsTest, PolicyKeysKeepOnlyTheirLowHalvesAndSaveAsFlags)
         const char* savedNoConfirm;
     } cases[] = {
         { __LINE__, "1", "1", 0x00010001u, "1", "1" },
-        { __LINE__, "0", "2", 0x00020000u, "0", "1" },
+        // Asks, as the overwrite dialog's box shows: saved as asking.
+        { __LINE__, "0", "2", 0x00020000u, "0", "0" },
         { __LINE__, "65536", "0", 0x00000000u, "0", "0" },
         { __LINE__, "7", "65537", 0x00010007u, "1", "1" },
     };
@@ -272,6 +276,194 @@ TEST_F(SettingsTest, OverlongTextsAreCutToTheirFields)
     EXPECT_EQ(std::string(ItemDefaults.DefPass), pass.substr(0, 63));
     EXPECT_EQ(ItemDefaults.DefType, -7);  // used as read
     EXPECT_EQ(AppSettings.ColWidth1, -20);
+}
+
+// The file's last write time, or zero when it cannot be had.
+ULONGLONG LastWriteTime(const std::string& file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.ftLastWriteTime.dwHighDateTime << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+// Writes the settings in memory into file one key at a time through the
+// profile functions, in the file's order, as saves used to: the bytes a
+// save must leave. (Texts without blanks or quotes at their ends.)
+void WriteKeyByKey(const std::string& user, const std::string& file)
+{
+    const AppSettingsData& a = AppSettings;
+    const ItemDefaultsData& d = ItemDefaults;
+    const struct {
+        const char* section;
+        const char* key;
+        std::string value;
+    } keys[] = {
+        { "Main", "WindowPosLeft", std::to_string(a.WindowPosLeft) },
+        { "Main", "WindowPosTop", std::to_string(a.WindowPosTop) },
+        { "Main", "WindowWidth", std::to_string(a.WindowWidth) },
+        { "Main", "WindowHeight", std::to_string(a.WindowHeight) },
+        { "Main", "Maximized", std::to_string(a.Maximized) },
+        { "ListView", "ColWidth1", std::to_string(a.ColWidth1) },
+        { "ListView", "ColWidth2", std::to_string(a.ColWidth2) },
+        { "ListView", "ColWidth3", std::to_string(a.ColWidth3) },
+        { "Item", "DefDir", d.DefDir },
+        { "Item", "DefType", std::to_string(d.DefType) },
+        { "Item", "DefPass", d.DefPass },
+        { "Item", "DefOverWrite", PolicyOverwrites(d.DefPolicy) ? "1" : "0" },
+        { "Item", "DefNoConfirm", PolicySkipsQuestion(d.DefPolicy) ? "1" : "0" },
+    };
+    for (auto& k : keys)
+        WritePrivateProfileStringA((user + "/" + k.section).c_str(), k.key, k.value.c_str(),
+                                   file.c_str());
+}
+
+TEST_F(SettingsTest, SaveLeavesTheBytesOfKeyByKeyWritesAndNoneWhenNothingChanged)
+{
+    const std::string U = "[" + user_;
+    const std::string sixteen =
+        U + "/Main]\r\nWindowPosLeft=120\r\nWindowPosTop=80\r\nWindowWidth=640\r\n"
+            "WindowHeight=320\r\nMaximized=0\r\n" + U + "/ListView]\r\nColWidth1=256\r\n"
+            "ColWidth2=256\r\nColWidth3=116\r\n" + U + "/Item]\r\nDefDir=\r\nDefType=0\r\n"
+            "DefPass=\r\nDefOverWrite=0\r\nDefNoConfirm=0\r\n";
+    const std::string others = "[other/Main]\r\nWindowPosLeft=5\r\n[other/Item]\r\nDefDir=D:\\o\r\n";
+    struct {
+        int line;
+        bool exists;
+        std::string start;
+        std::function<void()> change;
+        bool rewritten;
+    } cases[] = {
+        { __LINE__, false, "", [] {}, true },
+        { __LINE__, true, others, [] {}, true },
+        // Every value there already, however spelled: left alone.
+        { __LINE__, true, sixteen, [] {}, false },
+        { __LINE__, true,
+          "[OTHER/Item]\r\nDefType=1\r\n" + U + "/ITEM]\r\ndeftype = 0\r\nDefPass=\r\nExtra=x\r\n"
+          "DefDir=\r\nDefOverWrite=0\r\nDefNoConfirm=0\r\n" + U + "/ListView]\r\nColWidth3=116\r\n"
+          "ColWidth2=256\r\nColWidth1=256\r\n" + U + "/Main]\r\nMaximized=0\r\n"
+          "WindowHeight= 320\r\nWindowWidth=640\r\nWindowPosTop=80\r\nWindowPosLeft=120\r\n" + others,
+          [] {}, false },
+        { __LINE__, true, sixteen + others, [] { AppSettings.WindowPosLeft = -7; }, true },
+        { __LINE__, true, others + sixteen,
+          [] {
+              AppSettings.ColWidth2 = 12;
+              lstrcpyA(ItemDefaults.DefDir, "C:\\出力\\予定表");
+              ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
+          },
+          true },
+        // Keys missing, foreign or twice, other letter cases, comments,
+        // lines without '=' or name, blanks, a last line without its end.
+        { __LINE__, true,
+          U + "/Main]\r\nExtra=1\r\nwindowwidth=500\r\nWindowWidth=501\r\n" + others + U +
+              "/item]\r\n;note=1\r\nOrphan\r\n\r\n\tDefPass = old \r\n=5\r\n=6\r\n[zz/Item]\r\nDefType=3",
+          [] {}, true },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        const std::string file = SettingsFile(), reference = TestDir() + "\\reference.ini";
+        DeleteFileA(file.c_str());
+        DeleteFileA(reference.c_str());
+        if (c.exists) {
+            ASSERT_TRUE(WriteText(file, c.start) && WriteText(reference, c.start));
+        }
+        ResetSettings();
+        AppSettings.WindowPosLeft = 120;
+        AppSettings.WindowPosTop = 80;
+        c.change();
+        ULONGLONG before = LastWriteTime(file);
+        Sleep(20);  // a rewrite would show in the time
+        SaveSettings();
+        WriteKeyByKey(user_, reference);
+        EXPECT_EQ(ReadText(file), ReadText(reference));
+        EXPECT_EQ(LastWriteTime(file) != before, c.rewritten);
+    }
+}
+
+TEST_F(SettingsTest, FileHeldByAnotherProgramIsWaitedForAndNeverOverwrittenWithDefaults)
+{
+    // Held with share mode 0 (a sync, backup or virus-scan tool) at the
+    // start or the close, let go from another thread after heldMs.
+    const std::string saved = "[" + user_ + "/Main]\r\nWindowWidth=777\r\n";
+    struct {
+        int line;
+        bool exists, atStart;
+        DWORD heldMs;
+        bool read;            // the start read the file
+        DWORD minMs, maxMs;   // how long the held call took
+        bool saved;           // the close wrote the file
+    } cases[] = {
+        { __LINE__, false, true, 0, false, 0, 1000, true },  // missing: never waited for
+        { __LINE__, true, true, 700, true, 600, 1900, true },
+        { __LINE__, true, true, 4000, false, 1800, 3900, false },
+        { __LINE__, true, false, 700, true, 600, 1900, true },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        const std::string file = SettingsFile();
+        DeleteFileA(file.c_str());
+        if (c.exists) {
+            ASSERT_TRUE(WriteText(file, saved));
+        }
+        ResetSettings();
+        DWORD took[2];
+        for (int call = 0; call < 2; ++call) {
+            HANDLE held = INVALID_HANDLE_VALUE;
+            if (c.exists && (call == 0) == c.atStart) {
+                held = CreateFileA(file.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+                ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            }
+            std::thread release([held, &c] {
+                if (held != INVALID_HANDLE_VALUE) {
+                    Sleep(c.heldMs);
+                    CloseHandle(held);
+                }
+            });
+            DWORD start = GetTickCount();
+            if (call == 0) {
+                LoadSettings();
+                ItemDefaults.DefType = ConvReverse;  // a change to save
+            } else {
+                SaveSettings();
+            }
+            took[call] = GetTickCount() - start;
+            release.join();
+        }
+        EXPECT_EQ(AppSettings.WindowWidth, c.read ? 777 : 640);
+        EXPECT_GE(took[c.atStart ? 0 : 1], c.minMs);
+        EXPECT_LE(took[c.atStart ? 0 : 1], c.maxMs);
+        if (c.saved) {
+            EXPECT_EQ(Key("Item", "DefType"), "1");
+        } else {
+            EXPECT_EQ(ReadText(file), saved);
+        }
+    }
+}
+
+TEST_F(SettingsTest, LockNameHasOneLengthAndIgnoresOnlyLetterCase)
+{
+    const std::string deep = "C:\\" + std::string(200, 'd') + "\\表ソ能\\Mirtavolen.in";
+    const struct {
+        std::string path;
+        int file;  // rows of one file share a name; other files never do
+    } cases[] = {
+        { "C:\\Mirtavolen.ini", 0 }, { "c:\\mirtavolen.INI", 0 },
+        { PathOfLength("C:\\a", 259), 1 }, { PathOfLength("c:\\A", 259), 1 },
+        { PathOfLength("C:\\b", 259), 2 }, { deep + "i", 3 }, { deep + "I", 3 }, { deep, 4 },
+    };
+    std::vector<std::string> names;
+    for (auto& c : cases) {
+        char name[SettingsLockNameSize];
+        GetSettingsLockName(c.path.c_str(), name);
+        names.push_back(name);
+        EXPECT_EQ(strlen(name), (size_t)SettingsLockNameSize - 1) << c.path;
+        HANDLE mutex = CreateMutexA(NULL, FALSE, name);
+        EXPECT_NE(mutex, (HANDLE)NULL) << c.path << ": error " << GetLastError();
+        CloseHandle(mutex);
+        for (size_t i = 0; i + 1 < names.size(); ++i)
+            EXPECT_EQ(names[i] == name, cases[i].file == c.file) << cases[i].path << ", " << c.path;
+    }
 }
 
 }  // namespace
