@@ -154,6 +154,7 @@ void RunBatch(HWND progressDlg)
     ListPainting painting;
     HoldList(&painting, list);
     HoldProgress(progressDlg);
+    KeepChunkBuffer();
     if (BatchMode) {
         // A converted row leaves the list, so the index only moves past
         // rows that stay.
@@ -171,6 +172,7 @@ void RunBatch(HWND progressDlg)
             AfterRow(&painting, progressDlg);
         }
     }
+    FreeChunkBuffer();
     ReleaseProgress(progressDlg);
     ReleaseList(&painting);
     DrainMessageQueue();

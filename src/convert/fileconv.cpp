@@ -54,6 +54,9 @@ int GetSmallFileSize(HANDLE file, DWORD* size)
 // every chunk.
 DWORD LastDrain = 0;
 
+// The chunk buffer a batch lends its files (KeepChunkBuffer), or null.
+unsigned char* KeptBuffer = NULL;
+
 // Moves the bar to the whole percentage of total in size (computed in 64
 // bits: total * 100 overflows 32 bits beyond 42 MB).
 void ShowProgress(HWND dialog, DWORD total, DWORD size)
@@ -174,13 +177,16 @@ int ConvertOpenFiles(const Conversion& conv, HANDLE source, HANDLE output, DWORD
                      HWND dialog)
 {
     int result = 0;
-    unsigned char* buffer = (unsigned char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, ChunkSize);
+    unsigned char* buffer = KeptBuffer != NULL
+        ? KeptBuffer
+        : (unsigned char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, ChunkSize);
     if (buffer != NULL) {
         int positioned = conv.kind == KindReverse
             ? SeekTo(output, 0)
             : SeekTo(source, 0) && SeekTo(output, 0);
         result = positioned && ConvertChunks(conv, source, output, buffer, size, dialog);
-        GlobalFree(buffer);
+        if (buffer != KeptBuffer)
+            GlobalFree(buffer);
     }
     // A source written by another program meanwhile has another length now.
     DWORD sizeAfter = 0;
@@ -281,6 +287,20 @@ int ConvertFileOfType(int type, const char* srcFile, const char* destFile, const
         return 0;
     }
     return ConvertFile(conv, srcFile, destFile, progressDlg, known);
+}
+
+int KeepChunkBuffer(void)
+{
+    if (KeptBuffer == NULL)
+        KeptBuffer = (unsigned char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, ChunkSize);
+    return KeptBuffer != NULL;
+}
+
+void FreeChunkBuffer(void)
+{
+    if (KeptBuffer != NULL)
+        GlobalFree(KeptBuffer);
+    KeptBuffer = NULL;
 }
 
 void DrainMessageQueueWhenDue(void)

@@ -23,6 +23,13 @@ int PasswordFile(const char* srcFile, const char* destFile, const char* password
 int ConvertFileOfType(int type, const char* srcFile, const char* destFile, const char* password,
                       HWND progressDlg, const TargetState* known);
 
+// Each conversion allocates its chunk buffer, unless a batch lends them
+// one for its whole run: mapping and zeroing 256 KiB afresh costs more
+// than converting a small file (about 0.6 ms under Wine). KeepChunkBuffer
+// returns 1 when the buffer is there (0: each file allocates its own).
+int KeepChunkBuffer(void);
+void FreeChunkBuffer(void);
+
 // Dispatches every pending message of the thread (no dialog keyboard
 // handling, no accelerators). A quit message is posted again for the
 // message loops and sets CancelFlag.

@@ -185,9 +185,14 @@ int ConvertBatchRow(HWND list, int row, HWND progressDlg, BatchFiles* files)
         return 0;
     }
 
+    // In place, DestFile is the source, which the conversion opens and
+    // looks at anyway: here only its being there counts.
     TargetState target;
+    const int inPlace = lstrcmpA(job.SrcFile, job.DestFile) == 0;
+    int exists = inPlace ? GetFileAttributesA(job.DestFile) != INVALID_FILE_ATTRIBUTES
+                         : InspectDestFile(job.DestFile, &target);
     int asked = 0;
-    if (InspectDestFile(job.DestFile, &target)) {
+    if (exists) {
         int decision = DecideOverwrite(progressDlg, job, &asked);
         if (decision < 0) {
             CancelFlag = 1;
@@ -207,7 +212,7 @@ int ConvertBatchRow(HWND list, int row, HWND progressDlg, BatchFiles* files)
     // the time to change DestFile: it is looked at again then.
     TakeMoment(&moment);
     int converted = ConvertFileOfType(type, job.SrcFile, job.DestFile, password, progressDlg,
-                                      asked ? NULL : &target);
+                                      asked || inPlace ? NULL : &target);
     LogAttempt(moment, job, converted);
     if (!converted) {
         ClearRowSelection(list, row);

@@ -69,10 +69,19 @@ int SelectedRowCount(HWND list)
     return (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
 }
 
+namespace {
+
+// Set while the list's drawing is held. Wine's list view keeps itself
+// visible then, so an invalidation of ours would still be painted.
+HWND HeldList = NULL;
+
+}  // namespace
+
 void DeleteJobRow(HWND list, int row)
 {
     SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
-    InvalidateRect(list, NULL, FALSE);
+    if (list != HeldList)
+        InvalidateRect(list, NULL, FALSE);
 }
 
 int JobColumnWidth(HWND list, int column)
@@ -83,10 +92,13 @@ int JobColumnWidth(HWND list, int column)
 void HoldJobListDrawing(HWND list)
 {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    HeldList = list;
 }
 
 void ReleaseJobListDrawing(HWND list)
 {
+    if (HeldList == list)
+        HeldList = NULL;
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, FALSE);
 }

@@ -41,7 +41,7 @@ int JobRowCount(HWND list);
 int SelectedRowCount(HWND list);
 
 // Deletes a row (the rows below move up) and has the list repainted
-// without erasing.
+// without erasing (once drawing is let go, when it is held).
 void DeleteJobRow(HWND list, int row);
 
 // Changing many rows with drawing on makes the list scroll, update its
