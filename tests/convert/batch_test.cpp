@@ -170,10 +170,17 @@ TEST_F(BatchTest, SelectedRowsOnly)
     for (int i = 0; i < 5; ++i)
         paths.push_back(AddSource("f" + std::to_string(i), data));
     Select({ 1, 3 });
+    // The caret on a row the batch does not touch: it is there afterwards.
+    LVITEMA caret;
+    ZeroMemory(&caret, sizeof caret);
+    caret.stateMask = LVIS_FOCUSED;
+    caret.state = LVIS_FOCUSED;
+    SendMessageA(JobListView, LVM_SETITEMSTATE, 4, (LPARAM)&caret);
     ItemDefaults.DefPolicy = MakeOverwritePolicy(1, 1);
     StartBatch(MainWindow, 0);
 
     EXPECT_EQ(SrcColumn(), (std::vector<std::string>{ paths[0], paths[2], paths[4] }));
+    EXPECT_EQ(FocusedRow(), 2);
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(ReadBytes(paths[i]), (i == 1 || i == 3) ? ReferenceInvert(data) : data);
