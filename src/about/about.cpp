@@ -35,7 +35,7 @@ typedef BOOL(WINAPI* AnimateWindowFunction)(HWND, DWORD, DWORD);
 int ShowAboutBox(HINSTANCE instance, HWND owner, DWORD time, DWORD openFlags, DWORD closeFlags)
 {
     if (time == 0 || openFlags == 0 || closeFlags == 0)
-        return -1;
+        return DialogNotShown;
     AboutAnimTime = time;
     AboutOpenFlags = openFlags;
     AboutCloseFlags = closeFlags;
@@ -44,8 +44,9 @@ int ShowAboutBox(HINSTANCE instance, HWND owner, DWORD time, DWORD openFlags, DW
 
 int AnimateWindowIfAvailable(HWND window, DWORD time, DWORD flags)
 {
-    // Looked up every time rather than imported: Windows 95 and NT 4 have
-    // no AnimateWindow, and an import would keep the program from starting.
+    // Looked up every time rather than imported: where user32 has no
+    // AnimateWindow the box shows and hides without animation, instead of
+    // the program failing to start.
     HMODULE user = LoadLibraryA("user32.dll");
     if (user == NULL)
         return 0;

@@ -5,16 +5,13 @@
 
 #include <windows.h>
 
+#include "dialogs/dialogresult.h"
+#include "support/globals.h"
+
 class HyperLink;
 
-// Animation of the box, stored by ShowAboutBox for the dialog procedure.
-extern DWORD AboutAnimTime;
-extern DWORD AboutOpenFlags;
-extern DWORD AboutCloseFlags;
-
-// -1 when time, openFlags or closeFlags is 0 (nothing shown); otherwise the
-// result of the modal dialog (1 after a normal close, -1 when it could not
-// be created).
+// DialogNotShown when time, openFlags or closeFlags is 0 or the box could
+// not be created; DialogConfirmed after a normal close.
 int ShowAboutBox(HINSTANCE instance, HWND owner, DWORD time, DWORD openFlags, DWORD closeFlags);
 
 // AnimateWindow looked up in user32.dll on every call; 0 when missing.

@@ -153,9 +153,9 @@ int HyperLink::SetTextAndFit(const char* text)
             && GetWindowRect(control_, &window)) {
             LONG style = GetWindowLongA(control_, GWL_STYLE);
             POINT corner;
-            if (style & SS_CENTER)
+            if ((style & SS_TYPEMASK) == SS_CENTER)
                 corner.x = window.right - (window.right - window.left) / 2 - extent.cx / 2;
-            else if (style & SS_RIGHT)
+            else if ((style & SS_TYPEMASK) == SS_RIGHT)
                 corner.x = window.right - extent.cx;
             else
                 corner.x = window.left;
@@ -204,10 +204,14 @@ int HyperLink::SetLinkCursor(HCURSOR cursor)
     if (cursor_ != NULL)
         return 1;
 
-    cursor_ = CopyHelpViewerHand();
-    if (cursor_ != NULL)
-        cursorOwned_ = 1;
-    else
+    // The system's hand (Windows 2000 and later); before it, the help
+    // viewer's; without either, the arrow.
+    cursor_ = LoadCursorA(NULL, IDC_HAND);
+    if (cursor_ == NULL) {
+        cursor_ = CopyHelpViewerHand();
+        cursorOwned_ = cursor_ != NULL;
+    }
+    if (cursor_ == NULL)
         cursor_ = ArrowCursor();
     return 1;
 }

@@ -46,7 +46,8 @@ public:
     int SetColors(COLORREF normal, COLORREF visited, COLORREF hover);
 
     // The cursor shown over the link; null asks for the system's hand cursor
-    // (the arrow where none can be found).
+    // (the help viewer's where the system has none, the arrow where neither
+    // can be found).
     int SetLinkCursor(HCURSOR cursor);
 
     // Registers the link with tooltip, whose owner must be the link's

@@ -30,6 +30,12 @@ const int HelpPopupPosition = 3;
 const char HelpChmName[] = "Mirtavolen.chm";
 const char HelpTxtName[] = "Mirtavolen.txt";
 
+// The type commands are numbered as the types are.
+static_assert(IDM_ITEM_TYPEINVERT == 1023 + ConvInvert && IDM_ITEM_TYPEREVERSE == 1023 + ConvReverse
+                  && IDM_ITEM_TYPEPASSWORD == 1023 + ConvPassword
+                  && IDM_ITEM_TYPENONE == 1023 + ConvNone,
+              "menu command 1023 + n is type n");
+
 // Entries that need rows, and entries that need a selection.
 const UINT NeedRows[] = { IDM_ITEM_CONVERTALL, IDM_ITEM_SELECTALL };
 const UINT NeedSelection[] = { IDM_ITEM_CONVERTSEL, IDM_FILE_DELETE, IDM_ITEM_SETTINGS,
@@ -90,7 +96,7 @@ void TypeCommandLabel(HWND window, UINT command, const char* current, char* labe
         const char* own = NULL;
         int hasOwn = ClassifyTypeLabel(current, &own) == ConvPassword
             && current[lstrlenA(LabelPassword)] == '=';
-        if (CloseRequested || AskPassword(window, hasOwn ? own : NULL) != IDOK) {
+        if (CloseRequested || AskPassword(window, hasOwn ? own : NULL) != DialogConfirmed) {
             CopyTextCut(label, LabelSize - 1, current[0] != '\0' ? current : LabelNone);
             return;
         }
@@ -124,7 +130,7 @@ void EditSelectedItems(HWND window)
 void EditOverwriteDefault(HWND window)
 {
     OverwritePolicy answer = 0;
-    if (AskOverwrite(window, &answer) == IDOK)
+    if (AskOverwrite(window, &answer) == DialogConfirmed)
         ItemDefaults.DefPolicy = answer;
 }
 
@@ -219,8 +225,9 @@ void CloseIfRequested(HWND window)
 LRESULT HandleCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ++HandlersRunning;
-    int handled = message == WM_COMMAND ? OnCommand(window, wParam) == 0
-                                        : OnNotify(window, (const NMHDR*)lParam) == 0;
+    int handled = (message == WM_COMMAND ? OnCommand(window, wParam)
+                                         : OnNotify(window, (const NMHDR*)lParam))
+        == MessageHandled;
     --HandlersRunning;
     LRESULT result = handled ? 0 : DefWindowProcA(window, message, wParam, lParam);
     CloseIfRequested(window);
@@ -360,23 +367,23 @@ int OnCommand(HWND window, WPARAM wParam)
 {
     UINT command = LOWORD(wParam);
     switch (command) {
-    case IDM_FILE_ADD:          AddFilesFromOpenDialog(JobListView); SamePasswordFlag = 0; return 0;
-    case IDM_FILE_DELETE:       DeleteSelectedRows(JobListView); return 0;
-    case IDM_FILE_EXIT:         SendMessageA(window, WM_CLOSE, 0, 0); return 0;
-    case IDM_ITEM_CONVERTALL:   StartBatch(window, 1); return 0;
-    case IDM_ITEM_CONVERTSEL:   StartBatch(window, 0); return 0;
-    case IDM_ITEM_SETTINGS:     EditSelectedItems(window); return 0;
+    case IDM_FILE_ADD:          AddFilesFromOpenDialog(JobListView); SamePasswordFlag = 0; return MessageHandled;
+    case IDM_FILE_DELETE:       DeleteSelectedRows(JobListView); return MessageHandled;
+    case IDM_FILE_EXIT:         SendMessageA(window, WM_CLOSE, 0, 0); return MessageHandled;
+    case IDM_ITEM_CONVERTALL:   StartBatch(window, 1); return MessageHandled;
+    case IDM_ITEM_CONVERTSEL:   StartBatch(window, 0); return MessageHandled;
+    case IDM_ITEM_SETTINGS:     EditSelectedItems(window); return MessageHandled;
     case IDM_ITEM_TYPEINVERT:
     case IDM_ITEM_TYPEREVERSE:
     case IDM_ITEM_TYPEPASSWORD:
-    case IDM_ITEM_TYPENONE:     SetSelectedRowsType(window, command); return 0;
-    case IDM_ITEM_SELECTALL:    SelectAllRows(JobListView); return 0;
-    case IDM_SET_DEFAULTS:      OpenItemSettings(window, -1); return 0;
-    case IDM_SET_OVERWRITE:     EditOverwriteDefault(window); return 0;
-    case IDM_HELP_CHM:          OpenHelpFile(window, HelpChmName); return 0;
-    case IDM_HELP_TXT:          OpenHelpFile(window, HelpTxtName); return 0;
-    case IDM_HELP_ABOUT:        ShowVersion(window); return 0;
-    default:                    return 1;
+    case IDM_ITEM_TYPENONE:     SetSelectedRowsType(window, command); return MessageHandled;
+    case IDM_ITEM_SELECTALL:    SelectAllRows(JobListView); return MessageHandled;
+    case IDM_SET_DEFAULTS:      OpenItemSettings(window, -1); return MessageHandled;
+    case IDM_SET_OVERWRITE:     EditOverwriteDefault(window); return MessageHandled;
+    case IDM_HELP_CHM:          OpenHelpFile(window, HelpChmName); return MessageHandled;
+    case IDM_HELP_TXT:          OpenHelpFile(window, HelpTxtName); return MessageHandled;
+    case IDM_HELP_ABOUT:        ShowVersion(window); return MessageHandled;
+    default:                    return MessageGoesOn;
     }
 }
 
@@ -387,11 +394,11 @@ int OnNotify(HWND window, const NMHDR* header)
         POINT at;
         GetCursorPos(&at);
         ShowItemPopup(window, at.x, at.y);
-        return 0;
+        return MessageHandled;
     }
     case NM_DBLCLK:
         EditSelectedItems(window);
-        return 0;
+        return MessageHandled;
     default:
         return OnJobListNotify(header);
     }

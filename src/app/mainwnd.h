@@ -19,10 +19,10 @@ int CreateMainWindow(HINSTANCE instance, int showCommand);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// 0 when the command was handled, 1 when it is not one of the program's.
+// MessageHandled, or MessageGoesOn when it is not one of the program's.
 int OnCommand(HWND window, WPARAM wParam);
 
-// 0 when the notification was handled, 1 when it goes on.
+// MessageHandled, or MessageGoesOn.
 int OnNotify(HWND window, const NMHDR* header);
 
 // Enables and grays the entries of a popup that is about to open.

@@ -7,10 +7,6 @@
 
 #include "support/globals.h"
 
-// Set when the progress dialog opens; the first paint clears it and runs
-// the batch.
-extern int BatchStartPending;
-
 // Starts a batch over all rows (allRows 1) or the selected rows, owned by
 // owner; returns when it has ended. Nothing happens while a batch runs.
 void StartBatch(HWND owner, int allRows);

@@ -43,22 +43,24 @@ void ShowRowInProgress(HWND progressDlg, const JobRow& job)
     PaintProgressNow(progressDlg);
 }
 
-// Whether an existing output may be replaced: 1 go on, 0 pass over,
-// -1 the question was cancelled; *asked says whether it was asked.
+// Whether an existing output may be replaced; *asked says whether the
+// question was asked.
+enum OverwriteDecision { QuestionCancelled = -1, PassOver = 0, Replace = 1 };
+
 int DecideOverwrite(HWND progressDlg, const JobRow& job, int* asked)
 {
     *asked = 0;
     if (PolicySkipsQuestion(BatchPolicy))
-        return PolicyOverwrites(BatchPolicy) ? 1 : 0;
+        return PolicyOverwrites(BatchPolicy) ? Replace : PassOver;
     ShowRowInProgress(progressDlg, job);
     *asked = 1;
     OverwritePolicy answer = 0;
     int result = AskOverwrite(progressDlg, &answer);
-    if (result == IDCANCEL)
-        return -1;
-    if (result != IDOK)
-        return 0;  // the question could not be shown: leave the file alone
-    return PolicyOverwrites(answer) ? 1 : 0;
+    if (result == DialogCancelled)
+        return QuestionCancelled;
+    if (result != DialogConfirmed)
+        return PassOver;  // the question could not be shown: leave the file alone
+    return PolicyOverwrites(answer) ? Replace : PassOver;
 }
 
 // Opens the log for appending, alone: while another instance is writing
@@ -171,8 +173,8 @@ int ConvertBatchRow(HWND list, int row, HWND progressDlg, BatchFiles* files)
     if (row < 0)
         return 0;
     JobRow job;
-    // The list cannot change during the batch: the label read now is the
-    // one the conversion uses.
+    // The user cannot change a row during the batch (the main window is
+    // disabled): what is read now is what the conversion and the log use.
     ReadJobRow(list, row, &job);
     const char* password = NULL;
     int type = ClassifyTypeLabel(job.TypeLabel, &password);
@@ -194,11 +196,11 @@ int ConvertBatchRow(HWND list, int row, HWND progressDlg, BatchFiles* files)
     int asked = 0;
     if (exists) {
         int decision = DecideOverwrite(progressDlg, job, &asked);
-        if (decision < 0) {
+        if (decision == QuestionCancelled) {
             CancelFlag = 1;
             return 0;
         }
-        if (decision == 0) {
+        if (decision == PassOver) {
             ClearRowSelection(list, row);
             return 0;
         }

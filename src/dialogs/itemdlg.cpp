@@ -17,9 +17,10 @@ int CurrentRowIndex = -1;
 
 namespace {
 
-// Longest password in bytes: the most the password edit holds, however it
-// is filled, so the password the edit shows is the one OK uses.
-const int PasswordLimit = 32;
+// The type buttons are numbered as the types are.
+static_assert(IDC_ITEM_INVERT == 2026 + ConvInvert && IDC_ITEM_REVERSE == 2026 + ConvReverse
+                  && IDC_ITEM_PASSWORD == 2026 + ConvPassword && IDC_ITEM_NONE == 2026 + ConvNone,
+              "radio button 2026 + n is type n");
 
 // Controls that only make sense for rows; defaults mode hides them.
 const int RowOnlyControls[] = { IDC_ITEM_FILELABEL, IDC_ITEM_NAMELABEL, IDC_ITEM_NAME };
@@ -65,15 +66,15 @@ int ReadFittingText(HWND dialog, int id, char* buffer, int size)
     return got;
 }
 
-// The password as the edit shows it (out has PasswordLimit + 1 bytes). The
-// edit holds no more than PasswordLimit bytes; the cut only bounds the read.
+// The password as the edit shows it (out has PasswordMaxBytes + 1 bytes). The
+// edit holds no more than PasswordMaxBytes bytes; the cut only bounds the read.
 void ReadPassword(HWND dialog, char* out)
 {
     char text[MAX_PATH];
     text[0] = '\0';
     if (GetDlgItemTextA(dialog, IDC_ITEM_PASSEDIT, text, sizeof text) <= 0)
         text[0] = '\0';
-    CopyTextCut(out, PasswordLimit, text);
+    CopyTextCut(out, PasswordMaxBytes, text);
 }
 
 int PasswordEmpty(HWND dialog)
@@ -207,7 +208,7 @@ int InitItemSettings(HWND dialog)
 {
     // Set before filling: a longer password from a row or the defaults
     // shows its first 32 bytes, which are what OK then keeps.
-    LimitEditBytes(GetDlgItem(dialog, IDC_ITEM_PASSEDIT), PasswordLimit);
+    LimitEditBytes(GetDlgItem(dialog, IDC_ITEM_PASSEDIT), PasswordMaxBytes);
     int filled = InDefaultsMode() ? InitDefaultsMode(dialog) : InitRowMode(dialog);
     if (!filled)
         return 0;
@@ -293,7 +294,7 @@ void OnOk(HWND dialog)
     if (!InputAcceptable(dialog))
         return;
     int applied = InDefaultsMode() ? ApplyToDefaults(dialog) : ApplyToRows(dialog);
-    EndDialog(dialog, applied ? IDOK : 0);
+    EndDialog(dialog, applied ? DialogConfirmed : DialogNotApplied);
 }
 
 BOOL OnCommand(HWND dialog, int id, int code)

@@ -5,16 +5,17 @@
 
 #include <windows.h>
 
+#include "dialogs/dialogresult.h"
 #include "support/globals.h"
 
-// Dialog procedure of template 2002. Result 1 after OK (applied), 2 after
-// Cancel or Escape (nothing changed), 0 when OK could not write every
-// selected row.
+// Dialog procedure of template 2002. Result DialogConfirmed after OK
+// (applied), DialogCancelled after Cancel or Escape (nothing changed),
+// DialogNotApplied when OK could not write every selected row.
 INT_PTR CALLBACK ItemSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Sets CurrentRowIndex to rowIndex (-1: the defaults) and runs the dialog
-// modally over owner. Returns the dialog's result, -1 when it could not be
-// created.
+// modally over owner. Returns the dialog's result, DialogNotShown when it
+// could not be created.
 int OpenItemSettings(HWND owner, int rowIndex);
 
 #endif

@@ -9,14 +9,11 @@
 #include "support/text.h"
 
 char LastPassword[64] = "";
-char PasswordPromptText[33] = "";
+char PasswordPromptText[PasswordMaxBytes + 1] = "";
 int PasswordPrefill = 0;
 int SamePasswordFlag = 0;
 
 namespace {
-
-// Longest password the prompt takes, in bytes.
-const size_t PasswordMaxBytes = sizeof PasswordPromptText - 1;
 
 void UpdatePasswordOk(HWND dialog)
 {
@@ -29,7 +26,7 @@ void InitPasswordDialog(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
     // 32 bytes, not characters: the edit shows exactly the password that OK
     // takes, as the item settings' password edit does.
-    LimitEditBytes(GetDlgItem(dialog, IDC_PASS_EDIT), (int)PasswordMaxBytes);
+    LimitEditBytes(GetDlgItem(dialog, IDC_PASS_EDIT), PasswordMaxBytes);
     // A row's password can be longer than the prompt holds (from a hand-
     // edited default); it is cut after the last whole character that fits.
     if (PasswordPrefill)
@@ -127,11 +124,10 @@ INT_PTR CALLBACK OverwriteDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 namespace {
 
-// A dialog's result as the openers give it: IDOK, IDCANCEL, or 0 when it
-// could not be shown.
+// A dialog's result as the openers give it.
 int OpenerResult(INT_PTR result)
 {
-    return result == IDOK || result == IDCANCEL ? (int)result : 0;
+    return result == IDOK || result == IDCANCEL ? (int)result : DialogNotShown;
 }
 
 }  // namespace

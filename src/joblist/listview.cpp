@@ -16,8 +16,8 @@ WNDPROC PrevListViewProc = NULL;
 
 namespace {
 
-const DWORD ListStyle = 0x50008409;  // child, visible, report, show selection always,
-                                     // owner-drawn fixed rows, no sort header
+const DWORD ListStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS
+                        | LVS_OWNERDRAWFIXED | LVS_NOSORTHEADER;
 const DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
 const UINT DrawFlags = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX
                        | DT_END_ELLIPSIS;
@@ -32,6 +32,7 @@ const ColumnDef Columns[] = {
     { IDS_COL_DESTFILE, &AppSettings.ColWidth2 },
     { IDS_COL_TYPE, &AppSettings.ColWidth3 },
 };
+const int ColumnCount = (int)(sizeof Columns / sizeof Columns[0]);
 
 void SetRowState(HWND list, int row, UINT state, UINT mask)
 {
@@ -129,7 +130,7 @@ void CreateJobListView(HWND mainWindow, WNDPROC subclass)
         return;
     SendMessageA(JobListView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ListExStyle);
 
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < ColumnCount; ++i) {
         char title[64] = "";
         LoadStringA(AppInstance, Columns[i].titleId, title, sizeof title);
         LVCOLUMNA column;
@@ -184,7 +185,7 @@ void AddDroppedFiles(HWND list, HDROP drop)
 int OnJobListNotify(const NMHDR* header)
 {
     if (header->hwndFrom != JobListView)
-        return 1;
+        return MessageGoesOn;
     switch (header->code) {
     case LVN_DELETEITEM: {
         // Sent before the row goes, so its text is still there.
@@ -192,13 +193,13 @@ int OnJobListNotify(const NMHDR* header)
         ReadJobColumn(header->hwndFrom, ((const NMLISTVIEW*)header)->iItem, ColSrcFile, srcFile,
                       sizeof srcFile);
         NoteSrcFileUnlisted(header->hwndFrom, srcFile);
-        return 0;
+        return MessageHandled;
     }
     case LVN_DELETEALLITEMS:
         ForgetListedSrcFiles(header->hwndFrom);
-        return 0;
+        return MessageHandled;
     default:
-        return 1;
+        return MessageGoesOn;
     }
 }
 
@@ -331,7 +332,7 @@ int ShowOpenFileDialog(HWND owner, WCHAR* buffer, int size, WORD* nameOffset,
                        const WCHAR* filter, int filterIndex)
 {
     if (buffer == NULL || size < MAX_PATH)
-        return -2;
+        return OpenDialogNoBuffer;
     OPENFILENAMEW ofn;
     ZeroMemory(&ofn, sizeof ofn);
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
@@ -343,7 +344,7 @@ int ShowOpenFileDialog(HWND owner, WCHAR* buffer, int size, WORD* nameOffset,
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT
                 | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&ofn))
-        return -1;
+        return OpenDialogCancelled;
     if (nameOffset != NULL)
         *nameOffset = ofn.nFileOffset;
     return (int)ofn.nFilterIndex;

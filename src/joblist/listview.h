@@ -24,8 +24,8 @@ void AddCommandLineFiles(HWND list, const WCHAR* commandLine);
 void AddDroppedFiles(HWND list, HDROP drop);
 
 // Keeps the list's record of its files true: the main window passes every
-// notification of the list here. 0 when it was a row deletion, 1 for any
-// other notification.
+// notification of the list here. MessageHandled for a row deletion (and
+// for all rows: the list then tells each one), MessageGoesOn for any other.
 int OnJobListNotify(const NMHDR* header);
 
 // Every row is as high as a small icon plus one pixel.
@@ -49,9 +49,11 @@ int FindJobRow(HWND list, const char* path);
 int AddFilesFromOpenDialog(HWND list);
 
 // Runs the Open dialog (multiple choice) on a UTF-16 buffer of size
-// characters. -2: buffer missing or below 260 characters; -1: cancelled or
-// failed; otherwise the chosen filter index, with *nameOffset the offset of
-// the first file name in buffer, in characters.
+// characters. OpenDialogNoBuffer: buffer missing or below 260 characters;
+// OpenDialogCancelled: cancelled or failed; otherwise the chosen filter
+// index (0 or more), with *nameOffset the offset of the first file name in
+// buffer, in characters.
+enum OpenDialogResult { OpenDialogNoBuffer = -2, OpenDialogCancelled = -1 };
 int ShowOpenFileDialog(HWND owner, WCHAR* buffer, int size, WORD* nameOffset,
                        const WCHAR* filter, int filterIndex);
 

@@ -1,6 +1,8 @@
 // The settings kept between runs in "Mirtavolen.ini" beside the executable,
-// three sections per Windows user. Read once at start-up, written once when
-// the main window closes; in between they live only in memory.
+// three sections per Windows user. Read once at start-up; written when the
+// main window closes or the session ends, and only the sections whose
+// values changed (never over a file that could not be read at start); in
+// between they live only in memory.
 #ifndef MIRTAVOLEN_SUPPORT_SETTINGS_H
 #define MIRTAVOLEN_SUPPORT_SETTINGS_H
 

@@ -12,6 +12,10 @@ enum ConvType {
     ConvNone = 3
 };
 
+// Longest password the dialogs take, in bytes of code page 932 (a kanji
+// counts two). A default password from the settings file may be longer.
+const int PasswordMaxBytes = 32;
+
 // What to do with an output file that already exists: the high 16 bits,
 // when exactly 1, decide without asking; the low 16 bits mean overwrite
 // (nonzero) or pass over (zero). Every reader of the word goes through the

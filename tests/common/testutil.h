@@ -40,9 +40,10 @@ bool WriteTextW(const std::wstring& path, const std::string& text);
 // most 100 bytes, then a last component that fills up to the length.
 std::string PathOfLength(const std::string& base, size_t length);
 
-// Creates a sparse file of `size` bytes (no data written) and, when given,
-// writes `tail` at its end and `head` at its start. The file system keeps
-// the holes unallocated.
+// Creates a file of `size` bytes by moving its end, without writing what
+// lies between, and, when given, writes `tail` at its end and `head` at
+// its start. The file is not marked sparse: the gap stays unallocated
+// where the file system leaves it so (Linux under Wine), not on NTFS.
 bool MakeSparseFile(const std::string& path, unsigned long long size, const Bytes& tail = Bytes(),
                     const Bytes& head = Bytes());
 
