@@ -123,12 +123,9 @@ std::string FileKey(const char* path)
         length = GetLongPathNameA(folder, longFolder, sizeof longFolder);
         if (length == 0 || length >= sizeof longFolder)
             lstrcpyA(longFolder, folder);
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(full, &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            FindClose(search);
-            lstrcpyA(name, found.cFileName);
-        }
+        char listed[MAX_PATH];
+        if (ListedFileName(full, listed))
+            lstrcpyA(name, listed);
         if (!JoinPath(key, longFolder, name))
             wsprintfA(key, "%s\\%s", longFolder, name);
     }

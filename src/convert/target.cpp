@@ -1,5 +1,8 @@
 #include "convert/target.h"
 
+#include <string.h>
+#include <wchar.h>
+
 #include "support/paths.h"
 #include "support/text.h"
 
@@ -93,34 +96,42 @@ int NameTaken(DWORD error)
         || error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
 }
 
+// Names are compared in UTF-16: the ANSI forms of two different names can
+// be one (the system's best-fit table makes é an e).
+const int ResolvedRoom = MAX_PATH * 2;
+
 // The name the file system knows an open file or directory by, below its
-// volume and in the ANSI code page ("\\data\\a.txt"). Wine resolves
-// symbolic links in it, which it reports in no other way. 0 when unknown.
-int GetResolvedName(HANDLE file, char* out, int size)
+// volume ("\\data\\a.txt"). Wine resolves symbolic links in it, which it
+// reports in no other way. 0 when unknown.
+int GetResolvedName(HANDLE file, WCHAR* out)
 {
     struct {
         ULONG length;  // in bytes
-        WCHAR name[MAX_PATH * 2];
+        WCHAR name[ResolvedRoom];
     } info;
     if (!QueryFileInformation(file, &info, sizeof info, FileNameInformation))
         return 0;
-    int count = WideCharToMultiByte(CP_ACP, 0, info.name, (int)(info.length / sizeof(WCHAR)),
-                                    out, size - 1, NULL, NULL);
-    if (count <= 0)
+    int count = (int)(info.length / sizeof(WCHAR));
+    if (count >= ResolvedRoom)
         return 0;
-    out[count] = '\0';
+    memcpy(out, info.name, count * sizeof(WCHAR));
+    out[count] = L'\0';
     return 1;
 }
 
 // Whether resolved is folder, a separator and name (any letter case).
-int NamesFileInFolder(const char* resolved, const char* folder, const char* name)
+int NamesFileInFolder(const WCHAR* resolved, const WCHAR* folder, const WCHAR* name)
 {
-    char expected[MAX_PATH * 2 + 1];
-    if (!CopyText(expected, sizeof expected, folder)
-        || (!EndsWithSeparator(expected) && !AppendText(expected, sizeof expected, "\\"))
-        || !AppendText(expected, sizeof expected, name))
+    int folderLength = lstrlenW(folder);
+    int nameLength = lstrlenW(name);
+    if (folderLength + 1 + nameLength >= ResolvedRoom)
         return 0;
-    return lstrcmpiA(expected, resolved) == 0;
+    WCHAR expected[ResolvedRoom];
+    memcpy(expected, folder, folderLength * sizeof(WCHAR));
+    if (folderLength == 0 || folder[folderLength - 1] != L'\\')
+        expected[folderLength++] = L'\\';
+    memcpy(expected + folderLength, name, (nameLength + 1) * sizeof(WCHAR));
+    return lstrcmpiW(expected, resolved) == 0;
 }
 
 // The resolved name of the folder last asked for, kept for the files of a
@@ -128,47 +139,56 @@ int NamesFileInFolder(const char* resolved, const char* folder, const char* name
 // look linked, and so refused, never the other way round.
 struct FolderName {
     char folder[MAX_PATH];
-    char resolved[MAX_PATH * 2];
+    WCHAR resolved[ResolvedRoom];
 };
-FolderName LastFolder = { "", "" };
+FolderName LastFolder = { "", L"" };
 
-int GetFolderResolvedName(const char* directory, char* out, int size)
+int GetFolderResolvedName(const char* directory, WCHAR* out)
 {
-    if (LastFolder.folder[0] != '\0' && lstrcmpA(LastFolder.folder, directory) == 0)
-        return CopyText(out, (size_t)size, LastFolder.resolved);
+    if (LastFolder.folder[0] != '\0' && lstrcmpA(LastFolder.folder, directory) == 0) {
+        lstrcpyW(out, LastFolder.resolved);
+        return 1;
+    }
     HANDLE folder = CreateFileA(directory, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (folder == INVALID_HANDLE_VALUE)
         return -1;
-    int known = GetResolvedName(folder, out, size);
+    int known = GetResolvedName(folder, out);
     CloseHandle(folder);
-    if (known && CopyText(LastFolder.resolved, sizeof LastFolder.resolved, out))
+    if (known) {
+        lstrcpyW(LastFolder.resolved, out);
         lstrcpyA(LastFolder.folder, directory);
+    }
     return known;
 }
 
 // 1 when the open file is known under another name than its directory and
-// the long form of its own name say: a symbolic link to a file elsewhere,
-// which a replacement would turn into a plain file while the file it names
-// stays. A name typed with a trailing blank or dot, or in its short form,
-// names the file itself.
+// its own name say: a symbolic link to a file elsewhere, which a
+// replacement would turn into a plain file while the file it names stays.
+// A name typed with a trailing blank or dot, or in its short form, names
+// the file itself: its long form, as the folder lists it, is compared too.
 int IsLinkedName(HANDLE file, const char* path)
 {
     char directory[MAX_PATH];
     char name[MAX_PATH];
-    if (SplitPath(path, directory, name, 0) < 0)
+    WCHAR wideName[MAX_PATH];
+    WCHAR widePath[MAX_PATH];
+    if (SplitPath(path, directory, name, 0) < 0
+        || MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, MAX_PATH) == 0
+        || MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) == 0)
         return 1;
-    char folderName[MAX_PATH * 2];
-    char fileName[MAX_PATH * 2];
-    int folderKnown = GetFolderResolvedName(directory, folderName, sizeof folderName);
+    WCHAR folderName[ResolvedRoom];
+    WCHAR fileName[ResolvedRoom];
+    int folderKnown = GetFolderResolvedName(directory, folderName);
     if (folderKnown < 0)
         return 1;
-    if (!folderKnown || !GetResolvedName(file, fileName, sizeof fileName))
+    if (!folderKnown || !GetResolvedName(file, fileName))
         return 0;  // the platform tells nothing: only its attributes count
-    if (NamesFileInFolder(fileName, folderName, name))
+    if (NamesFileInFolder(fileName, folderName, wideName))
         return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = wcspbrk(wideName, L"*?") == NULL ? FindFirstFileW(widePath, &found)
+                                                     : INVALID_HANDLE_VALUE;
     if (search == INVALID_HANDLE_VALUE)
         return 1;
     FindClose(search);

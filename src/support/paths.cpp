@@ -259,6 +259,19 @@ int LongName(const WCHAR* full, const WCHAR* name, char* out)
 
 }  // namespace
 
+int ListedFileName(const char* path, char* name)
+{
+    WCHAR wide[MAX_PATH];
+    if (path == NULL || MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0)
+        return 0;
+    const WCHAR* last = wide;
+    for (const WCHAR* c = wide; *c != L'\0'; ++c) {
+        if (*c == L'\\' || *c == L'/')
+            last = c + 1;
+    }
+    return LongName(wide, last, name);
+}
+
 unsigned ResolveLongPath(const char* path, char* out, unsigned outSize)
 {
     return ResolveLongPathWith(path, out, outSize, NULL);

@@ -41,6 +41,13 @@ struct LongFolderMemo {
 // (and keeping it there when it does not). memo may be null.
 unsigned ResolveLongPathWith(const char* path, char* out, unsigned outSize, LongFolderMemo* memo);
 
+// The name of the existing file that path names, as its folder lists it:
+// the long form of an 8.3 name, without the trailing dots and blanks the
+// system ignores (its short name when the long one has no exact code page
+// 932 form). 1 when name (260 bytes) holds it; 0 when there is no such
+// file or path is a pattern.
+int ListedFileName(const char* path, char* name);
+
 // The code page 932 form of a path given in UTF-16 that names the same
 // file: the path itself when every character converts exactly (no
 // look-alike from the system's best-fit table: é is not e, and U+00A5 is not
