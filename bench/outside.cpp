@@ -58,16 +58,6 @@ const unsigned FileBytes = 4096;
 // longer than this has hung.
 const DWORD LongWait = 900000;
 
-double Seconds()
-{
-    static LARGE_INTEGER frequency = { { 0, 0 } };
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
 // ---- The scratch folder ----
 
 std::string DataFile(int index)
@@ -200,24 +190,17 @@ double FloorBatch(int count, bool intoFolder)
         + (intoFolder ? OutDir : "-");
     for (const std::string& file : FirstFiles(count))
         line += " \"" + file + "\"";
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                        &process)) {
+    HANDLE process = NULL;
+    if (!StartProgram(line, &process)) {
         fprintf(stderr, "bench: bench_floor.exe did not start (error %lu)\n", GetLastError());
         return -1;
     }
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, LongWait) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(process, LongWait) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
     else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+        TerminateProcess(process, 1);
+    CloseHandle(process);
     std::string text = ReadWholeFile(result);
     if (code != 0 || text.empty()) {
         fprintf(stderr, "bench: bench_floor.exe: %s\n", text.empty() ? "no result" : text.c_str());

@@ -96,9 +96,7 @@ Visibility VisibilityOf(HWND window)
 void CheckSettingsFile(int line, const std::string& name, const std::string& ini)
 {
     SCOPED_TRACE(testing::Message() << "line " << line << ", " << name);
-    std::string dir = TestDir() + "_" + name;
-    RemoveTree(dir);
-    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+    std::string dir = TestDir(name);
     std::string file = dir + "\\file.bin";
     ASSERT_TRUE(WriteText(file, "some bytes"));
 
@@ -369,9 +367,7 @@ TEST(HeldSettingsTest, FileHeldAtStartIsWaitedForOrNeverOverwritten)
     } cases[] = { { 1000, true }, { 4000, false } };
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "held for " << c.heldMs << " ms");
-        std::string dir = TestDir() + "_" + std::to_string(c.heldMs);
-        RemoveTree(dir);
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::string dir = TestDir(std::to_string(c.heldMs));
         const std::string ini = SectionText(Section("Main"), { { "WindowWidth", "555" },
                                                                { "WindowHeight", "333" } }) +
                                 ItemSettings("D:\\kept", 1, "", 0, 0);
