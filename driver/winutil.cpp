@@ -30,11 +30,10 @@ bool StartProgram(const std::string& commandLine, HANDLE* process)
     PROCESS_INFORMATION started;
     if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started))
         return false;
-    if (started.hThread != NULL)
-        CloseHandle(started.hThread);
+    CloseHandle(started.hThread);  // under Wine both are null for a Linux program
     if (process != NULL)
         *process = started.hProcess;
-    else if (started.hProcess != NULL)
+    else
         CloseHandle(started.hProcess);
     return true;
 }
