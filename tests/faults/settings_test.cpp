@@ -96,9 +96,9 @@ void CheckSettingsFile(int line, const std::string& name, const std::string& ini
     std::string defDir = ReadValue(ini0, item, "DefDir", 260, "");
     std::string defPass = ReadValue(ini0, item, "DefPass", 64, "");
     const std::string M = Section("Main");
-    RECT filed = { ReadInt(ini0, M, "WindowPosLeft", 0), ReadInt(ini0, M, "WindowPosTop", 0), 0, 0 };
-    filed.right = filed.left + ReadInt(ini0, M, "WindowWidth", 0);
-    filed.bottom = filed.top + ReadInt(ini0, M, "WindowHeight", 0);
+    const int x = ReadInt(ini0, M, "WindowPosLeft", 0), y = ReadInt(ini0, M, "WindowPosTop", 0);
+    RECT filed = { x, y, x + ReadInt(ini0, M, "WindowWidth", 0),
+                   y + ReadInt(ini0, M, "WindowHeight", 0) };
 
     ASSERT_TRUE(app.Start({ file })) << "no main window";
     HWND main = app.MainWindow();
