@@ -24,10 +24,12 @@
 
 #include <string>
 
+#include "benchutil.h"
 #include "convert/fileconv.h"
 #include "convert/transform.h"
 #include "convert/transform_impl.h"
 #include "res/resource.h"
+#include "winutil.h"
 
 namespace {
 
@@ -40,29 +42,6 @@ struct Options {
 };
 
 const char BenchPassword[] = "パスワード";
-
-// ---- Timing ----
-
-double Seconds()
-{
-    static LARGE_INTEGER frequency = { { 0, 0 } };
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-void FillRandom(unsigned char* data, unsigned count, unsigned seed)
-{
-    unsigned x = seed * 2654435761u + 1u;
-    for (unsigned i = 0; i < count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = (unsigned char)(x >> 7);
-    }
-}
 
 // ---- Kernels and their references ----
 
@@ -388,8 +367,8 @@ long KiBGrowth(SIZE_T before, SIZE_T after)
 
 void PrintHeader()
 {
-    printf("%-7s %-30s %8s %13s %7s %-14s %s\n", "kind", "what", "size", "result", "ratio",
-           "ratio to", "target");
+    PrintLine("%-7s %-30s %8s %13s %7s %-14s %s", "kind", "what", "size", "result", "ratio",
+              "ratio to", "target");
 }
 
 const char* ReferenceName(Reference reference)
@@ -406,8 +385,8 @@ void PrintKernelRow(const KernelRow& row, double memcpyRate, double loopRate, do
     if (row.target > 0)
         snprintf(target, sizeof target, ">= %.2f %s", row.target,
                  row.best / base >= row.target ? "met" : "MISSED");
-    printf("%-7s %-30s %8s %8.2f GB/s %7.2f %-14s %s\n", "kernel", row.name, "256 KiB",
-           row.best / 1e9, row.best / base, ReferenceName(row.reference), target);
+    PrintLine("%-7s %-30s %8s %8.2f GB/s %7.2f %-14s %s", "kernel", row.name, "256 KiB",
+              row.best / 1e9, row.best / base, ReferenceName(row.reference), target);
 }
 
 void PrintFileRow(const FileRow& row, unsigned mib, double copySeconds)
@@ -418,50 +397,27 @@ void PrintFileRow(const FileRow& row, unsigned mib, double copySeconds)
     if (row.target > 0)
         snprintf(target, sizeof target, "<= %.2f %s", row.target,
                  row.best / copySeconds <= row.target ? "met" : "MISSED");
-    printf("%-7s %-30s %8s %11.3f s %7.2f %-14s %s\n", "file", row.name, size, row.best,
-           row.best / copySeconds, "copy", target);
+    PrintLine("%-7s %-30s %8s %11.3f s %7.2f %-14s %s", "file", row.name, size, row.best,
+              row.best / copySeconds, "copy", target);
 }
 
 void PrintMemoryRow(const char* what, unsigned mib, long kib)
 {
     char size[16];
     snprintf(size, sizeof size, "%u MiB", mib);
-    printf("%-7s %-30s %8s %+9ld KiB\n", "memory", what, size, kib);
-}
-
-int ParseOptions(int argc, char** argv, Options* options)
-{
-    Options o = { 256, 16, 0.1, 7, 7 };
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--quick") == 0) {
-            o.fileMiB = 32;
-            o.smallMiB = 4;
-            o.batchSeconds = 0.02;
-            o.kernelRounds = 3;
-            o.fileRounds = 2;
-        } else if (strcmp(argv[i], "--file-mib") == 0 && i + 1 < argc) {
-            o.fileMiB = (unsigned)atoi(argv[++i]);
-        } else if (strcmp(argv[i], "--small-mib") == 0 && i + 1 < argc) {
-            o.smallMiB = (unsigned)atoi(argv[++i]);
-        } else {
-            fprintf(stderr, "usage: bench_mirtavolen [--quick] [--file-mib N] [--small-mib N]\n");
-            return 0;
-        }
-    }
-    if (o.fileMiB == 0 || o.smallMiB == 0 || o.fileMiB > 2048 || o.smallMiB > 2048) {
-        fprintf(stderr, "bench: file sizes must be 1 to 2048 MiB\n");
-        return 0;
-    }
-    *options = o;
-    return 1;
+    PrintLine("%-7s %-30s %8s %+9ld KiB", "memory", what, size, kib);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!ParseOptions(argc, argv, &options))
+    Options options = { 256, 16, 0.1, 7, 7 };
+    const Options quick = { 32, 4, 0.02, 3, 2 };
+    if (!ReadCommandLine(argc, argv, "bench_mirtavolen [--quick] [--file-mib N] [--small-mib N]",
+                         [&] { options = quick; },
+                         { { "--file-mib", &options.fileMiB, 1, 2048 },
+                           { "--small-mib", &options.smallMiB, 1, 2048 } }))
         return 2;
 
     // ---- Kernels ----
@@ -620,11 +576,9 @@ int main(int argc, char** argv)
     }
 
     // ---- Table ----
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    printf("Mirtavolen benchmark %04u-%02u-%02u: kernels best of %d x %.0f ms, files best of %d\n",
-           now.wYear, now.wMonth, now.wDay, options.kernelRounds, options.batchSeconds * 1000,
-           options.fileRounds);
+    PrintLine("Mirtavolen benchmark %s: kernels best of %d x %.0f ms, files best of %d",
+              Today().c_str(), options.kernelRounds, options.batchSeconds * 1000,
+              options.fileRounds);
     PrintHeader();
     for (int k = 0; k < kernelCount; ++k)
         if (kernelRuns[k])
@@ -633,9 +587,9 @@ int main(int argc, char** argv)
         PrintFileRow(files[f], options.fileMiB, files[0].best);
     char stopSize[16];
     snprintf(stopSize, sizeof stopSize, "%u MiB", options.fileMiB);
-    printf("%-7s %-30s %8s %10.1f ms %7s %-14s < %.0f ms %s (worst of %d)\n", "file",
-           "stop: click to return", stopSize, worstStopMs, "", "", StopTargetMs,
-           stopTrials > 0 && worstStopMs < StopTargetMs ? "met" : "MISSED", stopTrials);
+    PrintLine("%-7s %-30s %8s %10.1f ms %7s %-14s < %.0f ms %s (worst of %d)", "file",
+              "stop: click to return", stopSize, worstStopMs, "", "", StopTargetMs,
+              stopTrials > 0 && worstStopMs < StopTargetMs ? "met" : "MISSED", stopTrials);
     PrintMemoryRow("peak working set growth", options.smallMiB, workingSetGrowth[0]);
     PrintMemoryRow("peak working set growth", options.fileMiB, workingSetGrowth[1]);
     PrintMemoryRow("peak pagefile usage growth", options.smallMiB, pagefileGrowth[0]);

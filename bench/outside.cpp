@@ -32,13 +32,14 @@
 #include <vector>
 
 #include "appprocess.h"
+#include "benchutil.h"
 #include "res/resource.h"
 #include "winutil.h"
 
 namespace {
 
 struct Options {
-    int rounds;
+    unsigned rounds;
     int few;               // files of the short batches, rows of the short add (200)
     int many;              // files of the long batch (1,000)
     int rows;              // rows added, selected and deleted (2,000)
@@ -57,16 +58,6 @@ const unsigned FileBytes = 4096;
 // The slowest step of the program has taken 96 s; a step that takes
 // longer than this has hung.
 const DWORD LongWait = 900000;
-
-double Seconds()
-{
-    static LARGE_INTEGER frequency = { { 0, 0 } };
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 // ---- The scratch folder ----
 
@@ -100,14 +91,8 @@ bool PrepareScratch(int count)
         return false;
     }
     std::vector<unsigned char> data(FileBytes);
-    unsigned x = 2463534242u;
     for (int i = 0; i < count; ++i) {
-        for (unsigned char& byte : data) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            byte = (unsigned char)(x >> 7);
-        }
+        FillRandom(data.data(), data.size(), (unsigned)i + 1);
         if (!WriteData(DataFile(i), data.data(), data.size())) {
             fprintf(stderr, "bench: cannot write %s\n", DataFile(i).c_str());
             return false;
@@ -200,24 +185,17 @@ double FloorBatch(int count, bool intoFolder)
         + (intoFolder ? OutDir : "-");
     for (const std::string& file : FirstFiles(count))
         line += " \"" + file + "\"";
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                        &process)) {
+    HANDLE process = NULL;
+    if (!StartProgram(line, &process)) {
         fprintf(stderr, "bench: bench_floor.exe did not start (error %lu)\n", GetLastError());
         return -1;
     }
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, LongWait) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(process, LongWait) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
     else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+        TerminateProcess(process, 1);
+    CloseHandle(process);
     std::string text = ReadWholeFile(result);
     if (code != 0 || text.empty()) {
         fprintf(stderr, "bench: bench_floor.exe: %s\n", text.empty() ? "no result" : text.c_str());
@@ -436,14 +414,9 @@ void PrintRow(const Row& row, bool full)
                  row.min <= row.maxSeconds ? "met" : "MISSED");
     else if (row.maxSeconds > 0)
         snprintf(target, sizeof target, "(<= %.0f s: full run only)", row.maxSeconds);
-    char line[256];
-    snprintf(line, sizeof line, "%-7s %-30s %10s %11s %11s %15s %-11s %s", row.kind, row.what,
-             row.size.c_str(), TimeText(row.min).c_str(), TimeText(row.median).c_str(), ratios,
-             row.ratioTo.c_str(), target);
-    size_t length = strlen(line);
-    while (length > 0 && line[length - 1] == ' ')
-        line[--length] = '\0';  // no blanks after the last column
-    puts(line);
+    PrintLine("%-7s %-30s %10s %11s %11s %15s %-11s %s", row.kind, row.what, row.size.c_str(),
+              TimeText(row.min).c_str(), TimeText(row.median).c_str(), ratios,
+              row.ratioTo.c_str(), target);
 }
 
 std::string Count(int n, const char* what)
@@ -512,58 +485,32 @@ std::vector<Row> TableRows(const Options& o, size_t settingsBytes, const Samples
 
 void PrintTable(const Options& o, size_t settingsBytes, const Samples* s)
 {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    printf("Mirtavolen driven from outside %04u-%02u-%02u: min and median of %d rounds, the "
-           "program and the floor interleaved; batches per file of %u bytes\n",
-           now.wYear, now.wMonth, now.wDay, o.rounds, FileBytes);
-    printf("%-7s %-30s %10s %11s %11s %7s %7s %-11s %s\n", "kind", "what", "size", "min",
-           "median", "ratio", "median", "ratio to", "target");
+    PrintLine("Mirtavolen driven from outside %s: min and median of %u rounds, the program and "
+              "the floor interleaved; batches per file of %u bytes",
+              Today().c_str(), o.rounds, FileBytes);
+    PrintLine("%-7s %-30s %10s %11s %11s %7s %7s %-11s %s", "kind", "what", "size", "min",
+              "median", "ratio", "median", "ratio to", "target");
     for (const Row& row : TableRows(o, settingsBytes, s))
         PrintRow(row, o.full);
-}
-
-int ParseOptions(int argc, char** argv, Options* options)
-{
-    Options o = { 5, 200, 1000, 2000, 7000000, true };
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--quick") == 0) {
-            o.rounds = 2;
-            o.few = 40;
-            o.many = 200;
-            o.rows = 400;
-            o.settingsBytes = 1400000;
-            o.full = false;
-        } else if (strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
-            o.rounds = atoi(argv[++i]);
-        } else {
-            fprintf(stderr, "usage: bench_outside [--quick] [--rounds N]\n");
-            return 0;
-        }
-    }
-    if (o.rounds < 1 || o.rounds > 100) {
-        fprintf(stderr, "bench: 1 to 100 rounds\n");
-        return 0;
-    }
-    *options = o;
-    return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!ParseOptions(argc, argv, &options))
+    Options options = { 5, 200, 1000, 2000, 7000000, true };
+    const Options quick = { 2, 40, 200, 400, 1400000, false };
+    if (!ReadCommandLine(argc, argv, "bench_outside [--quick] [--rounds N]",
+                         [&] { options = quick; }, { { "--rounds", &options.rounds, 1, 100 } }))
         return 2;
     std::string ours;
     bool ok = PrepareScratch(std::max(options.rows, options.many)) && SavedSections(&ours);
     const ManySettings many = { ManyUsers(options.settingsBytes, ""),
                                 ManyUsers(options.settingsBytes, ours) };
     Samples samples[MeasureCount];
-    for (int round = 0; ok && round < options.rounds; ++round) {
-        fprintf(stderr, "bench_outside: round %d of %d\n", round + 1, options.rounds);
-        ok = RunRound(options, round, many, samples);
+    for (unsigned round = 0; ok && round < options.rounds; ++round) {
+        fprintf(stderr, "bench_outside: round %u of %u\n", round + 1, options.rounds);
+        ok = RunRound(options, (int)round, many, samples);
     }
     if (FileExists(Marker))
         RemoveTree(Scratch);

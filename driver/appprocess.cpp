@@ -212,6 +212,11 @@ bool AppProcess::SendCommand(UINT id, DWORD timeoutMs)
                                &result) != 0;
 }
 
+bool AppProcess::PostCommand(UINT id)
+{
+    return PostMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0) != FALSE;
+}
+
 int AppProcess::Close(DWORD timeoutMs)
 {
     PostMessageA(main_, WM_CLOSE, 0, 0);

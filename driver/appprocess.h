@@ -50,6 +50,9 @@ public:
     // Sends a menu command and returns once the program has handled it,
     // answering no dialog; false when it did not within timeoutMs.
     bool SendCommand(UINT id, DWORD timeoutMs);
+    // Posts a menu command and returns at once; false when it could not
+    // be posted.
+    bool PostCommand(UINT id);
     // Returns once the main window and its children have painted whatever
     // they had to.
     void WaitForPaint();

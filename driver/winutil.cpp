@@ -10,9 +10,45 @@ std::string ExeDir()
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
+double Seconds()
+{
+    static LARGE_INTEGER frequency = { { 0, 0 } };
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+bool StartProgram(const std::string& commandLine, HANDLE* process)
+{
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');  // CreateProcessA may write into the command line
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started;
+    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started))
+        return false;
+    CloseHandle(started.hThread);  // under Wine both are null for a Linux program
+    if (process != NULL)
+        *process = started.hProcess;
+    else
+        CloseHandle(started.hProcess);
+    return true;
+}
+
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+long long FileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
 bool WriteData(const std::string& path, const void* data, size_t size)
@@ -80,17 +116,8 @@ bool RunLinuxCommand(const std::string& command)
     const std::string markerUnix = UnixPath(marker);
     if (markerUnix.empty())
         return false;
-    std::string line = "Z:\\bin\\sh -c \"" + command + "; touch '" + markerUnix + "'\"";
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!StartProgram("Z:\\bin\\sh -c \"" + command + "; touch '" + markerUnix + "'\"", NULL))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     bool done = false;
     for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 10000; Sleep(5))
         done = FileExists(marker);

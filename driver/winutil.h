@@ -11,7 +11,19 @@
 // Directory of the running program, ending in a backslash.
 std::string ExeDir();
 
+// Seconds on the performance counter, from a moment of its own: for the
+// time between two calls.
+double Seconds();
+
+// Starts a program with this command line (the program first); false when
+// it could not be started (GetLastError tells why). *process, when asked
+// for, is its process, which the caller closes: null for a Linux program
+// under Wine, which gives no handle to it.
+bool StartProgram(const std::string& commandLine, HANDLE* process);
+
 bool FileExists(const std::string& path);
+// The size of a file in bytes; -1 when it does not exist.
+long long FileSize(const std::string& path);
 // Creates (or replaces) a file holding exactly these bytes.
 bool WriteData(const std::string& path, const void* data, size_t size);
 bool WriteText(const std::string& path, const std::string& text);

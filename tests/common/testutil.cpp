@@ -238,6 +238,14 @@ std::string TestDir()
     return dir;
 }
 
+std::string TestDir(const std::string& part)
+{
+    std::string dir = TestDir() + "_" + part;
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir;
+}
+
 bool WriteBytes(const std::string& path, const Bytes& data)
 {
     return WriteData(path, data.data(), data.size());

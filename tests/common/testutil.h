@@ -15,6 +15,9 @@
 
 // A fresh, empty directory for the current test (no trailing backslash).
 std::string TestDir();
+// A fresh, empty directory beside it for one case of the test, named after
+// the test and `part`.
+std::string TestDir(const std::string& part);
 
 bool WriteBytes(const std::string& path, const Bytes& data);
 Bytes ReadBytes(const std::string& path);

@@ -55,11 +55,6 @@ void Type(HWND dialog, int id, const std::string& text)
     SetDlgItemTextA(dialog, id, text.c_str());
 }
 
-bool IsShown(HWND dialog, int id)
-{
-    return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE;
-}
-
 std::string Repeat(const std::string& part, int times)
 {
     std::string s;
@@ -174,92 +169,88 @@ protected:
     HWND list_ = NULL;
 };
 
-TEST_F(ItemSettings, TemplateControlsInTabOrder)
+TEST_F(ItemSettings, TabVisitsTheControlsAUserCanReach)
 {
-    struct Control {
-        int id;
-        const char* cls;
-        const char* text;  // null: not compared (filled at run time)
-        DWORD type;        // low four style bits
-        DWORD set;
-        DWORD clear;
-        RECT rect;         // x, y, width, height in dialog units
+    // Tab from the directory edit until it is back there: a disabled or
+    // hidden control is passed over, and every type button but the checked one.
+    const int Browse = IDC_ITEM_BROWSE, Name = IDC_ITEM_NAME, Ok = IDOK, Cancel = IDCANCEL;
+    const struct {
+        int line;
+        int selected;       // rows selected; 0: the defaults, of the password type
+        const char* label;  // of the rows
+        std::vector<int> stops;
+    } cases[] = {
+        { __LINE__, 1, "ビット反転", { Browse, Name, IDC_ITEM_INVERT, Ok, Cancel } },
+        { __LINE__, 1, "リバース", { Browse, Name, IDC_ITEM_REVERSE, Ok, Cancel } },
+        { __LINE__, 1, "パスワード=pw",
+          { Browse, Name, IDC_ITEM_PASSWORD, IDC_ITEM_PASSEDIT, Ok, Cancel } },
+        { __LINE__, 1, "(not convert)", { Browse, Name, IDC_ITEM_NONE, Ok, Cancel } },
+        { __LINE__, 2, "リバース", { Browse, IDC_ITEM_REVERSE, Ok, Cancel } },
+        { __LINE__, 0, "", { Browse, IDC_ITEM_PASSWORD, IDC_ITEM_PASSEDIT, Ok, Cancel } },
     };
-    const DWORD Group = WS_GROUP;
-    const DWORD Tab = WS_TABSTOP;
-    const DWORD Box = WS_BORDER | ES_AUTOHSCROLL | Tab;
-    const Control controls[] = {
-        { 2020, "Static", "対象ファイル：", SS_LEFT, 0, Tab, { 5, 10, 42, 8 } },
-        { 2022, "Static", nullptr, SS_LEFT, SS_NOPREFIX | SS_PATHELLIPSIS, Tab | SS_ENDELLIPSIS,
-          { 61, 10, 153, 8 } },
-        { -1, "Static", "出力ディレクトリ：", SS_LEFT, 0, Tab, { 5, 24, 55, 8 } },
-        { 2024, "Edit", nullptr, ES_LEFT, Box, 0, { 61, 22, 135, 12 } },
-        { 2025, "Button", "...", BS_PUSHBUTTON, Tab, 0, { 199, 22, 14, 12 } },
-        { 2021, "Static", "出力ファイル名：", SS_LEFT, 0, Tab, { 5, 38, 53, 8 } },
-        { 2023, "Edit", nullptr, ES_LEFT, Box, 0, { 61, 36, 153, 12 } },
-        { -1, "Button", "変換タイプ", BS_GROUPBOX, 0, Tab, { 5, 59, 209, 63 } },
-        { 2026, "Button", "ビット反転(&B)", BS_AUTORADIOBUTTON, Group | Tab, 0, { 16, 75, 56, 8 } },
-        { 2027, "Button", "リバース(&R)", BS_AUTORADIOBUTTON, 0, Group | Tab, { 16, 92, 52, 8 } },
-        { 2028, "Button", "パスワード(&P)", BS_AUTORADIOBUTTON, 0, Group | Tab, { 77, 75, 57, 8 } },
-        { 2030, "Edit", nullptr, ES_LEFT, Box, Group, { 77, 90, 69, 12 } },
-        { -1, "Static", "※パスワードは1～32文字の範囲内", SS_LEFT, 0, Group | Tab,
-          { 77, 107, 109, 8 } },
-        { 2029, "Button", "無変換(&N)", BS_AUTORADIOBUTTON, 0, Group | Tab, { 150, 75, 48, 8 } },
-        { 1, "Button", "OK", BS_DEFPUSHBUTTON, Tab, 0, { 109, 151, 50, 14 } },
-        { 2, "Button", "Cancel", BS_PUSHBUTTON, Tab, 0, { 164, 151, 50, 14 } },
-    };
-
-    // Checking a type button moves the tab stop to it: with the first one
-    // checked the styles are those of the template.
-    ASSERT_TRUE(SetOneRow("ビット反転"));
-    Run(0, [&](HWND dialog) {
-        DWORD style = (DWORD)GetWindowLongA(dialog, GWL_STYLE);
-        EXPECT_EQ(style & (WS_CAPTION | DS_MODALFRAME | WS_POPUP),
-                  (DWORD)(WS_CAPTION | DS_MODALFRAME | WS_POPUP));
-        EXPECT_EQ(style & WS_SYSMENU, 0u);
-        EXPECT_EQ(WindowText(dialog), "アイテム設定");
-        RECT client;
-        GetClientRect(dialog, &client);
-        RECT size = { 0, 0, 220, 170 };
-        MapDialogRect(dialog, &size);
-        EXPECT_EQ(client.right, size.right);
-        EXPECT_EQ(client.bottom, size.bottom);
-
-        HWND child = GetWindow(dialog, GW_CHILD);
-        for (const Control& c : controls) {
-            SCOPED_TRACE(testing::Message() << "control " << c.id << " " << (c.text ? c.text : ""));
-            ASSERT_NE(child, (HWND)NULL);
-            EXPECT_EQ(GetDlgCtrlID(child), c.id == -1 ? 0xFFFF : c.id);
-            char cls[32];
-            GetClassNameA(child, cls, sizeof cls);
-            EXPECT_EQ(lstrcmpiA(cls, c.cls), 0) << cls;
-            if (c.text != nullptr) {
-                EXPECT_EQ(WindowText(child), c.text);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetRows({ { "C:\\in\\a.txt", "C:\\out\\a.txt", c.label },
+                              { "C:\\in\\b.txt", "C:\\out\\b.txt", c.label } }));
+        ASSERT_TRUE(Select(c.selected == 2 ? std::vector<int>{ 0, 1 } : std::vector<int>{ 0 }));
+        SetDefaults("C:\\out", ConvPassword, "pw");
+        std::vector<int> stops;
+        Run(c.selected == 0 ? -1 : 0, [&](HWND dialog) {
+            SetFocus(GetDlgItem(dialog, IDC_ITEM_DIR));
+            for (int i = 0; i < 20; ++i) {
+                SendMessageA(dialog, WM_NEXTDLGCTL, 0, FALSE);  // what Tab does
+                int id = GetDlgCtrlID(GetFocus());
+                if (id == IDC_ITEM_DIR)
+                    break;
+                stops.push_back(id);
             }
-            // Edits show WS_BORDER as a client edge once created.
-            DWORD s = (DWORD)GetWindowLongA(child, GWL_STYLE);
-            if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
-                s |= WS_BORDER;
-            EXPECT_EQ(s & 0xF, c.type);
-            EXPECT_EQ(s & c.set, c.set);
-            EXPECT_EQ(s & c.clear, 0u);
-            // Each of x, y, width and height is converted on its own, as
-            // the dialog manager does.
-            RECT want = c.rect;
-            MapDialogRect(dialog, &want);
-            want.right += want.left;
-            want.bottom += want.top;
-            RECT got;
-            GetWindowRect(child, &got);
-            MapWindowPoints(NULL, dialog, (POINT*)&got, 2);
-            EXPECT_TRUE(EqualRect(&want, &got))
-                << want.left << "," << want.top << "," << want.right << "," << want.bottom
-                << " != " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
-            child = GetWindow(child, GW_HWNDNEXT);
-        }
-        EXPECT_EQ(child, (HWND)NULL) << "more controls than the template lists";
-        PostClick(dialog, IDCANCEL);
-    });
+            PostClick(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(stops, c.stops) << "case at line " << c.line;
+    }
+}
+
+TEST_F(ItemSettings, ShowsTheTextsOfItsMode)
+{
+    // Every text shown, in the dialog's order, none cut off by its edge; no
+    // close box: OK or Cancel ends the dialog. The defaults have no file.
+    const struct {
+        int row;
+        const char* caption;
+        std::vector<std::string> texts;
+    } cases[] = {
+        { 0, "アイテム設定",
+          { "対象ファイル：", "C:\\out\\a.txt", "出力ディレクトリ：", "C:\\out", "...",
+            "出力ファイル名：", "a.txt", "変換タイプ", "ビット反転(&B)", "リバース(&R)",
+            "パスワード(&P)", "pw", "※パスワードは1～32文字の範囲内", "無変換(&N)", "OK",
+            "Cancel" } },
+        { -1, "デフォルト設定",
+          { "", "出力ディレクトリ：", "D:\\conv", "...", "変換タイプ", "ビット反転(&B)",
+            "リバース(&R)", "パスワード(&P)", "kept", "※パスワードは1～32文字の範囲内",
+            "無変換(&N)", "OK", "Cancel" } },
+    };
+    ASSERT_TRUE(SetOneRow("パスワード=pw"));
+    SetDefaults("D:\\conv", ConvReverse, "kept");
+    for (const auto& c : cases) {
+        std::vector<std::string> texts;
+        Run(c.row, [&](HWND dialog) {
+            EXPECT_EQ(WindowText(dialog), c.caption);
+            EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU, 0);
+            RECT client, rect, inside;
+            GetClientRect(dialog, &client);
+            for (HWND child = GetWindow(dialog, GW_CHILD); child != NULL;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(child))
+                    continue;
+                texts.push_back(WindowText(child));
+                GetWindowRect(child, &rect);
+                MapWindowPoints(NULL, dialog, (POINT*)&rect, 2);
+                EXPECT_TRUE(IntersectRect(&inside, &rect, &client) && EqualRect(&inside, &rect))
+                    << texts.back();
+            }
+            PostClick(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(texts, c.texts) << c.caption;
+    }
 }
 
 TEST_F(ItemSettings, OkFollowsDirectoryAndFileName)
@@ -331,7 +322,6 @@ TEST_F(ItemSettings, OneRowOpensOnItsDestFile)
         ASSERT_TRUE(Select({ 0 }));
         Run(0, [&](HWND dialog) {
             EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), c.dest);
-            EXPECT_TRUE(IsShown(dialog, IDC_ITEM_FILELABEL));
             EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), c.dir);
             EXPECT_EQ(ItemText(dialog, IDC_ITEM_NAME), c.name);
             EXPECT_TRUE(IsEnabled(dialog, IDC_ITEM_NAME));
@@ -443,25 +433,6 @@ TEST_F(ItemSettings, LabelChoosesTheOpeningType)
             PostClick(dialog, IDCANCEL);
         });
     }
-}
-
-TEST_F(ItemSettings, DefaultsModeShowsOnlyTheDefaults)
-{
-    ASSERT_TRUE(SetOneRow());
-    SetDefaults("D:\\conv", ConvReverse, "kept");
-    Run(-1, [&](HWND dialog) {
-        EXPECT_EQ(WindowText(dialog), "デフォルト設定");
-        EXPECT_FALSE(IsShown(dialog, IDC_ITEM_FILELABEL));
-        EXPECT_FALSE(IsShown(dialog, IDC_ITEM_NAMELABEL));
-        EXPECT_FALSE(IsShown(dialog, IDC_ITEM_NAME));
-        EXPECT_FALSE(IsEnabled(dialog, IDC_ITEM_NAME));
-        EXPECT_TRUE(IsShown(dialog, IDC_ITEM_DESTFILE));
-        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DESTFILE), "");
-        EXPECT_EQ(ItemText(dialog, IDC_ITEM_DIR), "D:\\conv");
-        EXPECT_EQ(ItemText(dialog, IDC_ITEM_PASSEDIT), "kept");
-        EXPECT_EQ(CheckedTypeButton(dialog), IDC_ITEM_REVERSE);
-        PostClick(dialog, IDCANCEL);
-    });
 }
 
 TEST_F(ItemSettings, DefTypeChoosesTheOpeningButton)

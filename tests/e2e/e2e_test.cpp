@@ -65,9 +65,7 @@ TEST(EndToEnd, EveryTypeInPlaceAndBackAgain)
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.line);
-        std::string dir = TestDir() + "_" + std::to_string(c.type);
-        RemoveTree(dir);
-        CreateDirectoryA(dir.c_str(), NULL);
+        std::string dir = TestDir(std::to_string(c.type));
         std::vector<Source> sources = MakeSources(dir, { 1, Chunk + 1, 3 * Chunk - 5 });
         // In place the output always exists: overwrite without asking.
         AppProcess app(dir, ItemSettings("", c.type, c.password, 1, 1));
@@ -224,14 +222,11 @@ TEST(EndToEnd, CloseRequestDuringABatchStopsItAndEndsTheProgram)
     };
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        std::string dir = TestDir() + "_" + std::to_string(c.line);
-        RemoveTree(dir);
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::string dir = TestDir(std::to_string(c.line));
         std::vector<Source> sources = MakeSources(dir, { 96u << 20, 1000 });
         AppProcess app(dir, ItemSettings("", 0, "", 1, c.noConfirm));
         ASSERT_TRUE(app.Start(Paths(sources)));
-        ASSERT_TRUE(PostMessageA(app.MainWindow(), WM_COMMAND,
-                                 MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0));
+        ASSERT_TRUE(app.PostCommand(IDM_ITEM_CONVERTALL));
         ASSERT_TRUE(WaitForDialog(app, c.waitFor));
         if (c.noConfirm) {
             // the first file is being converted
@@ -294,14 +289,12 @@ TEST(EndToEnd, CloseRequestWhileADialogIsOpenEndsTheProgram)
     };
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        std::string dir = TestDir() + "_" + std::to_string(c.line);
-        RemoveTree(dir);
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::string dir = TestDir(std::to_string(c.line));
         std::vector<Source> sources = MakeSources(dir, { 10, 20 });
         AppProcess app(dir, ItemSettings("", 0, "", 0, 0));
         ASSERT_TRUE(app.Start(Paths(sources)));
         app.Command(IDM_ITEM_SELECTALL);
-        ASSERT_TRUE(PostMessageA(app.MainWindow(), WM_COMMAND, MAKEWPARAM(c.command, 0), 0));
+        ASSERT_TRUE(app.PostCommand(c.command));
         ASSERT_TRUE(WaitForDialog(app, c.caption));
         EXPECT_EQ(app.Close(), 0) << "the program did not end";
         std::string ini = ReadText(app.IniPath());
@@ -348,7 +341,7 @@ TEST(EndToEnd, TwoInstancesKeepEachOthersSettingsAndLogEntries)
         ASSERT_TRUE(first.Start(files[0]));
         ASSERT_TRUE(second.Start(files[1]));
         for (AppProcess* app : { &first, &second })
-            PostMessageA(app->MainWindow(), WM_COMMAND, MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0);
+            app->PostCommand(IDM_ITEM_CONVERTALL);
         for (DWORD start = GetTickCount();
              (first.RowCount() != 0 || second.RowCount() != 0) && GetTickCount() - start < 20000;)
             Sleep(10);
@@ -391,8 +384,7 @@ TEST(EndToEnd, ABatchNeverWritesOverItsOwnInputsOrOutputs)
     };
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case at line " << c.line);
-        std::string dir = TestDir() + "_" + std::to_string(c.line);
-        RemoveTree(dir);
+        std::string dir = TestDir(std::to_string(c.line));
         std::vector<std::string> paths;
         std::vector<Bytes> datas;
         for (size_t i = 0; i < c.files.size(); ++i) {

@@ -32,31 +32,15 @@ const size_t Chunk = 262144;
 
 double NowMs()
 {
-    static LARGE_INTEGER frequency = { { 0, 0 } };
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+    return Seconds() * 1000;
 }
 
+// Returns at the moment `when` (NowMs), sleeping until its last few
+// milliseconds.
 void WaitUntil(double when)
 {
-    for (double now = NowMs(); now < when; now = NowMs()) {
-        if (when - now > 3)
-            Sleep((DWORD)(when - now - 2));
-        else
-            Sleep(0);
-    }
-}
-
-// Size of a file, -1 when it does not exist.
-long long SizeOf(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return -1;
-    return ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    for (double now = NowMs(); now < when; now = NowMs())
+        Sleep(when - now > 3 ? (DWORD)(when - now - 2) : 0);
 }
 
 // What a kill can hit, in the order of a conversion.
@@ -147,18 +131,15 @@ protected:
             ADD_FAILURE() << "the program did not start";
             return timing;
         }
-        HWND main = app.MainWindow();
         double start = NowMs();
         volatile double end = -1;
-        std::thread batch([main, start, &end] {
-            DWORD_PTR result = 0;
-            SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0,
-                                SMTO_NORMAL, 60000, &result);
+        std::thread batch([&app, start, &end] {
+            app.SendCommand(IDM_ITEM_CONVERTALL, 60000);
             end = NowMs() - start;
         });
         bool seen = false;
         while (end < 0 && NowMs() - start < 60000) {
-            long long size = SizeOf(temp_);
+            long long size = FileSize(temp_);
             double now = NowMs() - start;
             seen = seen || size >= 0;
             if (timing.complete < 0 && size == (long long)data.size())
@@ -191,8 +172,7 @@ protected:
         AppProcess app(dir_, Settings(type));
         ASSERT_TRUE(app.Start({ src_ }));
 
-        ASSERT_TRUE(PostMessageA(app.MainWindow(), WM_COMMAND,
-                                 MAKEWPARAM(IDM_ITEM_CONVERTALL, 0), 0));
+        ASSERT_TRUE(app.PostCommand(IDM_ITEM_CONVERTALL));
         double start = NowMs();
         // The moment read off the temporary file can pass unseen (a short
         // conversion between two looks): then the kill comes once the
@@ -203,7 +183,7 @@ protected:
         bool seen = false;
         if (trigger != AfterDelay) {
             for (;;) {
-                long long now = SizeOf(temp_);
+                long long now = FileSize(temp_);
                 bool gone = seen && now < 0;
                 seen = seen || now >= 0;
                 if (gone || NowMs() >= Deadline || (trigger != TempGone && now >= least))
@@ -240,7 +220,7 @@ protected:
         if (!outDir_.empty() && ReadBytes(src_) != data)
             return Broken;  // a source that is not the output is only read
         Bytes target = ReadBytes(dest_);
-        long long tempSize = SizeOf(temp_);
+        long long tempSize = FileSize(temp_);
         bool logged = LogEntriesOf(dir_ + "\\Mirtavolen.log").size() > entriesBefore;
         if (target == OldOf(data) && !logged) {
             if (tempSize < 0)

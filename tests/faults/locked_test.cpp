@@ -65,9 +65,7 @@ TEST_F(LockedFileTest, RowWithAFileHeldOpenFailsAndChangesNothing)
     for (auto& c : cases) {
         SCOPED_TRACE(c.line);
         DeleteFileA(LogFile().c_str());
-        std::string dir = TestDir() + "_" + std::to_string(c.line);
-        RemoveTree(dir);
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::string dir = TestDir(std::to_string(c.line));
         std::string src = dir + "\\source.bin";
         std::string dest = c.inPlace ? src : dir + "\\dest.bin";
         ASSERT_TRUE(WriteBytes(src, RandomBytes(700000, (unsigned)c.line)));

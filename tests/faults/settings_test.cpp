@@ -69,36 +69,19 @@ bool SurvivesProfile(const std::string& dir, const std::string& text, size_t roo
     return same;
 }
 
-// The part of the window on the screen, and the window's own size.
-struct Visibility {
-    RECT window;
-    int shownWidth;
-    int shownHeight;
+// Where a settings file's window position and size put the window.
+enum Placed {
+    Anywhere,  // on a monitor
+    Kept,      // exactly there
+    Back,      // off the screen: back inside the work area at that size
 };
 
-Visibility VisibilityOf(HWND window)
-{
-    Visibility v;
-    GetWindowRect(window, &v.window);
-    RECT screen = { GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0,
-                    0 };
-    screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    RECT shown;
-    if (!IntersectRect(&shown, &v.window, &screen))
-        SetRectEmpty(&shown);
-    v.shownWidth = shown.right - shown.left;
-    v.shownHeight = shown.bottom - shown.top;
-    return v;
-}
-
 // Runs the program on one settings file and checks what it saved.
-void CheckSettingsFile(int line, const std::string& name, const std::string& ini)
+void CheckSettingsFile(int line, const std::string& name, const std::string& ini,
+                       Placed placed = Anywhere)
 {
     SCOPED_TRACE(testing::Message() << "line " << line << ", " << name);
-    std::string dir = TestDir() + "_" + name;
-    RemoveTree(dir);
-    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+    std::string dir = TestDir(name);
     std::string file = dir + "\\file.bin";
     ASSERT_TRUE(WriteText(file, "some bytes"));
 
@@ -112,16 +95,29 @@ void CheckSettingsFile(int line, const std::string& name, const std::string& ini
     unsigned noConfirm = (unsigned)ReadInt(ini0, item, "DefNoConfirm", 0);
     std::string defDir = ReadValue(ini0, item, "DefDir", 260, "");
     std::string defPass = ReadValue(ini0, item, "DefPass", 64, "");
+    const std::string M = Section("Main");
+    const int x = ReadInt(ini0, M, "WindowPosLeft", 0), y = ReadInt(ini0, M, "WindowPosTop", 0);
+    RECT filed = { x, y, x + ReadInt(ini0, M, "WindowWidth", 0),
+                   y + ReadInt(ini0, M, "WindowHeight", 0) };
 
     ASSERT_TRUE(app.Start({ file })) << "no main window";
     HWND main = app.MainWindow();
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_TRUE(IsWindowEnabled(main));
-    Visibility v = VisibilityOf(main);
-    EXPECT_GE(v.shownWidth, 64) << "window at " << v.window.left << "," << v.window.top << ", "
-                                << v.window.right - v.window.left << " by "
-                                << v.window.bottom - v.window.top;
-    EXPECT_GE(v.shownHeight, 16) << "window at " << v.window.left << "," << v.window.top;
+    RECT start, area, inside;
+    GetWindowRect(main, &start);
+    SCOPED_TRACE(testing::Message() << "window at " << start.left << "," << start.top << ", "
+                                    << start.right - start.left << " by "
+                                    << start.bottom - start.top);
+    EXPECT_NE(MonitorFromRect(&start, MONITOR_DEFAULTTONULL), (HMONITOR)NULL);
+    if (placed == Back) {
+        ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+        EXPECT_TRUE(IntersectRect(&inside, &start, &area) && EqualRect(&inside, &start));
+        OffsetRect(&filed, start.left - filed.left, start.top - filed.top);
+    }
+    if (placed != Anywhere) {
+        EXPECT_TRUE(EqualRect(&start, &filed));
+    }
 
     // Still working: the row from the command line, the defaults dialog.
     EXPECT_LE(app.RowCount(), 1);
@@ -236,12 +232,6 @@ TEST(BadSettingsTest, HostileFilesAreSurvivedAndSavedWellFormed)
                                { "ColWidth3", "-2147483648" } }) +
               SectionText(I, { { "DefType", "-7" }, { "DefOverWrite", "-1" },
                                { "DefNoConfirm", "-65536" } }) },
-        { __LINE__, "offscreen",
-          SectionText(M, { { "WindowPosLeft", "30000" }, { "WindowPosTop", "30000" },
-                           { "WindowWidth", "300" }, { "WindowHeight", "200" } }) },
-        { __LINE__, "farleft",
-          SectionText(M, { { "WindowPosLeft", "-5000" }, { "WindowPosTop", "-5000" },
-                           { "WindowWidth", "640" }, { "WindowHeight", "320" } }) },
         { __LINE__, "zero", AllKeys("0") },
         { __LINE__, "long", AllKeys(big) },
         { __LINE__, "longtext",
@@ -293,6 +283,32 @@ TEST(BadSettingsTest, HostileFilesAreSurvivedAndSavedWellFormed)
         CheckSettingsFile(c.line, c.name, c.ini);
         if (HasFatalFailure())
             return;
+    }
+}
+
+TEST(BadSettingsTest, AWindowSavedOffTheScreenComesBackWhole)
+{
+    // Saved on a monitor that has gone, or by hand: the window comes back
+    // inside the work area at its saved size. One partly on the screen stays.
+    const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const struct {
+        int line;
+        std::string left, top, width, height;
+        Placed placed;
+    } cases[] = {
+        { __LINE__, "30000", "30000", "300", "200", Back },
+        { __LINE__, "-5000", "-5000", "640", "320", Back },
+        { __LINE__, std::to_string(right), "100", "500", "300", Back },
+        { __LINE__, "-250", "100", "500", "300", Kept },
+        { __LINE__, std::to_string(right - 250), "100", "500", "300", Kept },
+    };
+    for (auto& c : cases) {
+        CheckSettingsFile(c.line, "placed" + std::to_string(c.line),
+                          SectionText(Section("Main"), { { "WindowPosLeft", c.left },
+                                                         { "WindowPosTop", c.top },
+                                                         { "WindowWidth", c.width },
+                                                         { "WindowHeight", c.height } }),
+                          c.placed);
     }
 }
 
@@ -369,9 +385,7 @@ TEST(HeldSettingsTest, FileHeldAtStartIsWaitedForOrNeverOverwritten)
     } cases[] = { { 1000, true }, { 4000, false } };
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "held for " << c.heldMs << " ms");
-        std::string dir = TestDir() + "_" + std::to_string(c.heldMs);
-        RemoveTree(dir);
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+        std::string dir = TestDir(std::to_string(c.heldMs));
         const std::string ini = SectionText(Section("Main"), { { "WindowWidth", "555" },
                                                                { "WindowHeight", "333" } }) +
                                 ItemSettings("D:\\kept", 1, "", 0, 0);
