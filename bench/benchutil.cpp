@@ -35,17 +35,6 @@ bool ReadCommandLine(int argc, char** argv, const char* usage, const std::functi
     return true;
 }
 
-void FillRandom(unsigned char* data, size_t count, unsigned seed)
-{
-    unsigned x = seed * 2654435761u + 1u;
-    for (size_t i = 0; i < count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = (unsigned char)(x >> 7);
-    }
-}
-
 std::string Today()
 {
     SYSTEMTIME now;

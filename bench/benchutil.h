@@ -23,9 +23,6 @@ struct NumberOption {
 bool ReadCommandLine(int argc, char** argv, const char* usage, const std::function<void()>& quick,
                      const std::vector<NumberOption>& numbers);
 
-// Fills data with pseudo-random bytes: the same bytes for the same seed.
-void FillRandom(unsigned char* data, size_t count, unsigned seed);
-
 // Today's date, as a table's title gives it ("2026-12-07").
 std::string Today();
 

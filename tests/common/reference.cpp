@@ -1,5 +1,7 @@
 #include "reference.h"
 
+#include "winutil.h"
+
 Bytes ReferenceInvert(Bytes data)
 {
     for (unsigned char& c : data)
@@ -42,12 +44,6 @@ Bytes ReferenceConversion(int type, const std::string& password, Bytes data)
 Bytes RandomBytes(size_t count, unsigned seed)
 {
     Bytes data(count);
-    unsigned x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = (unsigned char)(x >> 11);
-    }
+    FillRandom(data.data(), count, seed);
     return data;
 }
