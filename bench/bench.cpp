@@ -25,6 +25,7 @@
 #include <string>
 
 #include "benchutil.h"
+#include "fillrandom.h"
 #include "convert/fileconv.h"
 #include "convert/transform.h"
 #include "convert/transform_impl.h"

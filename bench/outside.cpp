@@ -33,6 +33,7 @@
 
 #include "appprocess.h"
 #include "benchutil.h"
+#include "fillrandom.h"
 #include "res/resource.h"
 #include "winutil.h"
 

@@ -75,17 +75,6 @@ bool WriteText(const std::string& path, const std::string& text)
     return WriteData(path, text.data(), text.size());
 }
 
-void FillRandom(unsigned char* data, size_t count, unsigned seed)
-{
-    unsigned x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = (unsigned char)(x >> 11);
-    }
-}
-
 std::wstring Wide(const std::string& text)
 {
     int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, NULL, 0);

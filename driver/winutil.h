@@ -27,9 +27,6 @@ long long FileSize(const std::string& path);
 // Creates (or replaces) a file holding exactly these bytes.
 bool WriteData(const std::string& path, const void* data, size_t size);
 bool WriteText(const std::string& path, const std::string& text);
-// Fills data with count pseudo-random bytes, the same for the same seed on
-// every run: test and benchmark data that compresses no better than real.
-void FillRandom(unsigned char* data, size_t count, unsigned seed);
 
 // The UTF-16 form of a code page 932 text.
 std::wstring Wide(const std::string& text);

@@ -43,13 +43,33 @@ int IsLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
+// The first offset from i on whose byte is a control character up to CR
+// or a byte of 0x80 and above (a line end or a lead byte may be one);
+// t.length when there is none. Eight bytes at a time, since the lines of
+// other users' sections in a file of many users are all skipped this way.
+size_t SkipPlainBytes(const Text& t, size_t i)
+{
+    const unsigned long long Ones = 0x0101010101010101ull;
+    for (; i + 8 <= t.length; i += 8) {
+        unsigned long long x;
+        memcpy(&x, t.at + i, 8);
+        // A byte below 0x0E borrows into its high bit, a byte of 0x80 and
+        // above has it; a borrow reaches only the bytes after such a byte.
+        if (((x - 0x0E * Ones) | x) & (0x80 * Ones))
+            break;
+    }
+    while (i < t.length && (unsigned char)t.at[i] >= 0x0E && (unsigned char)t.at[i] < 0x80)
+        ++i;
+    return i;
+}
+
 // The line that starts at offset at, without its line end; *next is where
 // the line after it starts.
 Range LineAt(const Text& t, size_t at, size_t* next)
 {
-    size_t i = at;
+    size_t i = SkipPlainBytes(t, at);
     while (i < t.length && !IsLineEnd(t.at[i]))
-        i += CharBytesAt(t, i);
+        i = SkipPlainBytes(t, i + CharBytesAt(t, i));
     Range line = { at, i };
     while (i < t.length && IsLineEnd(t.at[i]))
         ++i;
@@ -198,19 +218,29 @@ struct Output {
     int failed;
 };
 
+// Makes room for at least room bytes in all.
+void Reserve(Output* out, size_t room)
+{
+    if (out->failed || room <= out->room)
+        return;
+    char* grown = (char*)realloc(out->text, room);
+    if (grown == NULL) {
+        out->failed = 1;
+        return;
+    }
+    out->text = grown;
+    out->room = room;
+}
+
 void Put(Output* out, const char* text, size_t length)
 {
     if (out->failed || length == 0)
         return;
     if (out->length + length > out->room) {
-        size_t room = out->room * 2 > out->length + length ? out->room * 2 : out->length + length;
-        char* grown = (char*)realloc(out->text, room);
-        if (grown == NULL) {
-            out->failed = 1;
+        size_t room = out->length + length;
+        Reserve(out, out->room * 2 > room ? out->room * 2 : room);
+        if (out->failed)
             return;
-        }
-        out->text = grown;
-        out->room = room;
     }
     memcpy(out->text + out->length, text, length);
     out->length += length;
@@ -297,6 +327,12 @@ void Assemble(Output* out, const Text& t, const Place* places, const Output* par
         if (places[i].found && changed[i] && places[i].start < *from)
             *from = places[i].start;
     }
+    // The whole new text at once: the rest of a file of many users can be
+    // megabytes, which growing step by step would copy again and again.
+    size_t room = t.length - *from;
+    for (int i = 0; i < count; ++i)
+        room += parts[i].length + 2;
+    Reserve(out, room);
     size_t at = *from;
     int ended = t.ended;
     for (;;) {

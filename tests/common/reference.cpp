@@ -1,6 +1,6 @@
 #include "reference.h"
 
-#include "winutil.h"
+#include "fillrandom.h"
 
 Bytes ReferenceInvert(Bytes data)
 {

@@ -405,50 +405,37 @@ TEST_F(OverwritePromptTest, CheckBoxTextDependsOnTheOwner)
     EXPECT_EQ(shown_[1].keepText, "以降同設定(&A)");
 }
 
-TEST_F(OverwritePromptTest, OkDuringBatchPutsBothHalvesIntoBatchPolicy)
+// OK during a batch answers for the batch only; OK from the settings
+// command becomes the default policy and the batch's.
+TEST_F(OverwritePromptTest, OkSetsThePolicyOfWhoAsked)
 {
     struct {
         int line;
+        bool fromSettings;
         OverwritePolicy defPolicy;
         bool overwrite;
         bool keep;
         OverwritePolicy answer;
     } cases[] = {
-        { __LINE__, 0x00010001, false, false, 0x00000000 },
-        { __LINE__, 0x00000000, true, false, 0x00000001 },
-        { __LINE__, 0x00010001, false, true, 0x00010000 },
-        { __LINE__, 0x00000000, true, true, 0x00010001 },
-        { __LINE__, 0x00020000, false, true, 0x00010000 },
+        { __LINE__, false, 0x00010001, false, false, 0x00000000 },
+        { __LINE__, false, 0x00000000, true, false, 0x00000001 },
+        { __LINE__, false, 0x00010001, false, true, 0x00010000 },
+        { __LINE__, false, 0x00000000, true, true, 0x00010001 },
+        { __LINE__, false, 0x00020000, false, true, 0x00010000 },
+        { __LINE__, true, 0x00000000, true, true, 0x00010001 },
+        { __LINE__, true, 0x00010001, false, false, 0x00000000 },
+        { __LINE__, true, 0x00020001, true, false, 0x00000001 },
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.line);
         ItemDefaults.DefPolicy = c.defPolicy;
         BatchPolicy = 0x12345678;
-        EXPECT_EQ(AskDuringBatch(Answer(c.overwrite, c.keep, IDOK)), (INT_PTR)IDOK);
+        if (c.fromSettings)
+            AskFromSettings(Answer(c.overwrite, c.keep, IDOK));
+        else
+            EXPECT_EQ(AskDuringBatch(Answer(c.overwrite, c.keep, IDOK)), (INT_PTR)IDOK);
         EXPECT_EQ(BatchPolicy, c.answer);
-        EXPECT_EQ(ItemDefaults.DefPolicy, c.defPolicy);  // only the settings command sets it
-    }
-}
-
-TEST_F(OverwritePromptTest, OkFromSettingsBecomesTheDefaultPolicy)
-{
-    struct {
-        int line;
-        OverwritePolicy defPolicy;
-        bool overwrite;
-        bool keep;
-        OverwritePolicy answer;
-    } cases[] = {
-        { __LINE__, 0x00000000, true, true, 0x00010001 },
-        { __LINE__, 0x00010001, false, false, 0x00000000 },
-        { __LINE__, 0x00020001, true, false, 0x00000001 },
-    };
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        ItemDefaults.DefPolicy = c.defPolicy;
-        AskFromSettings(Answer(c.overwrite, c.keep, IDOK));
-        EXPECT_EQ(ItemDefaults.DefPolicy, c.answer);
-        EXPECT_EQ(BatchPolicy, c.answer);
+        EXPECT_EQ(ItemDefaults.DefPolicy, c.fromSettings ? c.answer : c.defPolicy);
     }
 }
 
