@@ -98,7 +98,7 @@ int HyperLink::Attach(HWND control, int underline)
         hover_ = 0;
         SendMessageA(control_, WM_SETFONT, (WPARAM)font_, TRUE);
         SetTextAndFit(text_);
-        return 1;
+        return LinkDone;
     }
 
     control_ = control;
@@ -114,7 +114,7 @@ int HyperLink::Attach(HWND control, int underline)
         SetRectEmpty(&rect_);
     SetLinkCursor(NULL);
     SetTextAndFit(text_);
-    return 1;
+    return LinkDone;
 }
 
 HFONT HyperLink::CreateUnderlinedFont(int underline)
@@ -178,7 +178,7 @@ int HyperLink::SetTextAndFit(const char* text)
             SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, (LPARAM)&tool);
         }
     }
-    return 1;
+    return LinkDone;
 }
 
 int HyperLink::SetColors(COLORREF normal, COLORREF visited, COLORREF hover)
@@ -192,7 +192,7 @@ int HyperLink::SetColors(COLORREF normal, COLORREF visited, COLORREF hover)
     // A null window would invalidate every window on the desktop.
     if (control_ != NULL)
         InvalidateRect(control_, NULL, TRUE);
-    return 1;
+    return LinkDone;
 }
 
 int HyperLink::SetLinkCursor(HCURSOR cursor)
@@ -202,7 +202,7 @@ int HyperLink::SetLinkCursor(HCURSOR cursor)
     cursorOwned_ = 0;
     cursor_ = cursor;
     if (cursor_ != NULL)
-        return 1;
+        return LinkDone;
 
     // The system's hand (Windows 2000 and later); before it, the help
     // viewer's; without either, the arrow.
@@ -213,7 +213,7 @@ int HyperLink::SetLinkCursor(HCURSOR cursor)
     }
     if (cursor_ == NULL)
         cursor_ = ArrowCursor();
-    return 1;
+    return LinkDone;
 }
 
 int HyperLink::AddTooltip(HWND tooltip, const char* text)
@@ -232,7 +232,7 @@ int HyperLink::AddTooltip(HWND tooltip, const char* text)
     tool.lpszText = tooltipText_[0] != '\0' ? tooltipText_ : text_;
     if (!SendMessageA(tooltip_, TTM_ADDTOOLA, 0, (LPARAM)&tool))
         return LinkFailed;
-    return 1;
+    return LinkDone;
 }
 
 int HyperLink::RemoveTooltip()
@@ -244,7 +244,7 @@ int HyperLink::RemoveTooltip()
     }
     tooltip_ = NULL;
     tooltipText_[0] = '\0';
-    return 1;
+    return LinkDone;
 }
 
 HBRUSH HyperLink::OnCtlColor(HDC dc, HWND control)
@@ -301,7 +301,7 @@ int HyperLink::OnMouseMove()
         SetCursor(ArrowCursor());
         InvalidateRect(control_, NULL, TRUE);
     }
-    return 1;
+    return LinkDone;
 }
 
 int HyperLink::OnClick()
@@ -309,7 +309,7 @@ int HyperLink::OnClick()
     if (control_ == NULL)
         return LinkNotAttached;
     if (!hover_)
-        return 1;
+        return LinkDone;
 
     visited_ = 1;
     hover_ = 0;
@@ -341,5 +341,5 @@ int HyperLink::Release()
     RemoveTooltip();
     SetRectEmpty(&rect_);
     control_ = NULL;
-    return 1;
+    return LinkDone;
 }

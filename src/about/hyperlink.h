@@ -11,8 +11,9 @@
 // Passed to SetColors for a colour that is to stay as it is.
 const COLORREF KeepColor = 0xFFFFFFFF;
 
-// Results of the link's operations besides 1 (done).
+// Results of the link's operations.
 enum HyperLinkResult {
+    LinkDone = 1,          // carried out
     LinkFailed = 0,        // a system call the operation depends on failed
     LinkNotAttached = -2,  // no control attached
     LinkNullHandle = -3,   // a null window handle was passed
@@ -29,13 +30,14 @@ public:
     // nonzero) copy of its font, the default colours and the hand cursor.
     // Attached already, it moves to the new control and gives it the font
     // and the address it has, keeping its colours and its visited state; it
-    // starts there not hovered. -3 for a null control, else 1.
+    // starts there not hovered. LinkNullHandle for a null control, else
+    // LinkDone.
     int Attach(HWND control, int underline);
 
     // Shows text in the control and sizes the control to it, keeping its
     // left edge, centre or right edge as its SS_ alignment says, and its
-    // top; the tooltip area follows. -2 when not attached; 0 when the text
-    // cannot be measured or the control not placed.
+    // top; the tooltip area follows. LinkNotAttached when not attached;
+    // LinkFailed when the text cannot be measured or the control not placed.
     int SetTextAndFit(const char* text);
 
     // A new font like the control's, underlined when underline is nonzero;
@@ -52,8 +54,8 @@ public:
 
     // Registers the link with tooltip, whose owner must be the link's
     // parent, showing text or, when text is null or empty, the address.
-    // -3 for a null tooltip window, 0 when the tooltip refuses the tool,
-    // else 1.
+    // LinkNullHandle for a null tooltip window, LinkFailed when the tooltip
+    // refuses the tool, else LinkDone.
     int AddTooltip(HWND tooltip, const char* text);
     int RemoveTooltip();
 
@@ -64,15 +66,17 @@ public:
 
     // For WM_MOUSEMOVE: enters or leaves the hover state from where the
     // pointer is now; while hovering the parent holds the mouse capture.
-    // -2 when not attached, else 1 (0 when the positions cannot be read).
+    // LinkNotAttached when not attached, LinkFailed when the positions
+    // cannot be read, else LinkDone.
     int OnMouseMove();
 
-    // For WM_LBUTTONDOWN: opens the address when hovering. 2 when opened,
-    // 1 when the pointer was not over the link, -2 when not attached.
+    // For WM_LBUTTONDOWN: opens the address when hovering. LinkOpened when
+    // opened, LinkDone when the pointer was not over the link,
+    // LinkNotAttached when not attached.
     int OnClick();
 
     // Frees the font, brush and private cursor, leaves the tooltip and
-    // detaches. -2 when not attached, else 1.
+    // detaches. LinkNotAttached when not attached, else LinkDone.
     int Release();
 
 private:
