@@ -158,10 +158,7 @@ double TimeBatch(KernelRow& row, double batchSeconds)
 
 std::string BenchDir()
 {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string dir(path, n);
-    return dir.substr(0, dir.find_last_of('\\') + 1) + "benchdata";
+    return ExeDir() + "benchdata";
 }
 
 int WriteRandomFile(const std::string& path, unsigned mib, unsigned char* buffer)

@@ -27,8 +27,8 @@ void ShowProgressFile(HWND dialog, const char* file, const char* type);
 // The bar at percent (0 to 100).
 void ShowProgressPosition(HWND dialog, unsigned percent);
 
-// Draws what changed since the last drawing: at once, or only when
-// ProgressPaintMs have passed.
+// Draws the held controls: at once, or only when something was told since
+// the last drawing and ProgressPaintMs have passed.
 void PaintProgressNow(HWND dialog);
 void PaintProgressWhenDue(HWND dialog);
 

@@ -151,12 +151,15 @@ void CollectBatchFiles(HWND list, int allRows, BatchFiles* files)
 {
     files->toRead.clear();
     files->written.clear();
-    char srcFile[MAX_PATH];
+    JobRow job;
+    const char* password = NULL;
     int count = JobRowCount(list);
     for (int row = allRows ? (count > 0 ? 0 : -1) : NextSelectedRow(list, -1); row != -1;
          row = allRows ? (row + 1 < count ? row + 1 : -1) : NextSelectedRow(list, row)) {
-        ReadJobColumn(list, row, ColSrcFile, srcFile, sizeof srcFile);
-        files->toRead.insert(FileKey(srcFile));
+        ReadJobRow(list, row, &job);
+        // A row that is not to be converted never reads its source.
+        if (ClassifyTypeLabel(job.TypeLabel, &password) != ConvNone)
+            files->toRead.insert(FileKey(job.SrcFile));
     }
 }
 

@@ -24,8 +24,8 @@ struct BatchFiles {
     std::set<std::string> written;
 };
 
-// Starts files afresh with the sources of the batch's rows: every row, or
-// the selected ones.
+// Starts files afresh with the sources of the batch's rows that are to be
+// converted: of every row, or of the selected ones.
 void CollectBatchFiles(HWND list, int allRows, BatchFiles* files);
 
 // ConvertRow within a batch (files null: on its own). A row whose DestFile
